@@ -1,0 +1,3 @@
+#include "ports.h"
+
+HWND PortListWindow;

@@ -1,0 +1,42 @@
+/* The application shell: its process-wide state, the status and control
+   helpers both threads use, start-up, the main window procedure and the
+   About box. */
+#ifndef VANTREL_SHELL_H
+#define VANTREL_SHELL_H
+
+#include <windows.h>
+
+/* Set by the start-up before the main window shows; never changed after. */
+extern HINSTANCE AppInstance;
+extern HBITMAP LogoBitmap;
+extern HWND FileEditWindow;      /* IDC_FILENAME */
+extern HWND GoButtonWindow;      /* IDOK, "Go" */
+extern HWND ExitButtonWindow;    /* IDCANCEL, "Exit" */
+extern HWND BrowseButtonWindow;  /* IDC_BROWSE */
+extern HWND StatusBarWindow;     /* IDC_STATUSBAR */
+
+/* Written at every "Go"; the worker reads it once through its argument. */
+extern HWND MainWindowHandle;
+
+/* Status bar and controls (state.cpp) */
+void SetStatusText(const char *text);
+void ShowReadyStatus(void);
+void ShowErrorStatus(void);
+void EnableMainControls(HWND window, BOOL enable);
+
+/* Start-up (startup.cpp) */
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showState);
+void InitCommonControlClasses(void);
+void SetDefaultPrinterFile(void);
+void TruncateAtLastBackslash(char *path);
+
+/* Main window procedure (wndproc.cpp) */
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL BrowseForPrinterFile(HWND owner, char *path, char *title);
+
+/* About box and logo (about.cpp) */
+INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void ReplaceKeyColor(HWND window, HBITMAP bitmap);
+void DrawBitmapCentered(HWND window, HBITMAP bitmap, HDC dc);
+
+#endif

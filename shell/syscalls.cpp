@@ -1,0 +1,46 @@
+#include "syscalls.h"
+
+#include <process.h>
+
+static const SYSTEM_CALLS RealSystemCalls = {
+    ::EnumPortsA,
+    ::EnumPrintersA,
+    ::EnumPrinterDriversA,
+    ::AddPrinterA,
+    ::DeletePrinter,
+    ::OpenPrinterA,
+    ::ClosePrinter,
+    ::StartDocPrinterA,
+    ::StartPagePrinter,
+    ::WritePrinter,
+    ::EndPagePrinter,
+    ::EndDocPrinter,
+
+    ::CreateFileA,
+    ::ReadFile,
+    ::WriteFile,
+    ::GetFileSize,
+    ::GetFileAttributesA,
+    ::CloseHandle,
+    ::FindFirstFileA,
+    ::FindClose,
+    ::GetModuleFileNameA,
+    ::GetFileVersionInfoSizeA,
+    ::GetFileVersionInfoA,
+
+    ::GetVersionExA,
+    ::GetLastError,
+    ::GetSysColor,
+    ::CreateSolidBrush,
+
+    ::MessageBoxA,
+    ::GetOpenFileNameA,
+    ::_beginthread,
+};
+
+SYSTEM_CALLS Sys = RealSystemCalls;
+
+void ResetSystemCalls(void)
+{
+    Sys = RealSystemCalls;
+}

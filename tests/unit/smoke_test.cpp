@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "syscalls.h"
+TEST(Smoke, SeamBound) { EXPECT_TRUE(Sys.EnumPortsA == ::EnumPortsA); }
