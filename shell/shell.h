@@ -26,6 +26,8 @@ void EnableMainControls(HWND window, BOOL enable);
 
 /* Start-up (startup.cpp) */
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showState);
+/* Every start-up step before the window shows; NULL after the failure box. */
+HWND CreateMainWindow(HINSTANCE instance);
 void InitCommonControlClasses(void);
 void SetDefaultPrinterFile(void);
 void TruncateAtLastBackslash(char *path);
@@ -36,6 +38,7 @@ BOOL BrowseForPrinterFile(HWND owner, char *path, char *title);
 
 /* About box and logo (about.cpp) */
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+POINT GetCentredPosition(const RECT *owner, const RECT *client);
 void ReplaceKeyColor(HWND window, HBITMAP bitmap);
 void DrawBitmapCentered(HWND window, HBITMAP bitmap, HDC dc);
 
