@@ -14,11 +14,18 @@
 
 namespace {
 
-const WORD LANG_EN_US = 1033;
 const WORD NO_ATOM = 0;
 const WORD BUTTON_ATOM = 0x0080;
 const WORD EDIT_ATOM = 0x0081;
 const WORD STATIC_ATOM = 0x0082;
+
+/* Styles read best in hexadecimal when they differ. */
+std::string Hex(DWORD value)
+{
+    char text[16];
+    snprintf(text, sizeof(text), "0x%08lX", (unsigned long)value);
+    return text;
+}
 
 /* Reads the words of a resource, never past its end. */
 class ResourceReader {
@@ -152,8 +159,8 @@ void ExpectDialogTemplate(int resourceId, const DIALOG_SPEC &spec)
     ASSERT_NE(0xFFFF0001u, *(const DWORD *)bytes) << "an extended template";
 
     ResourceReader r(bytes, size);
-    EXPECT_EQ(spec.style, r.Dword());
-    EXPECT_EQ(0u, r.Dword()) << "extended style";
+    EXPECT_EQ(Hex(spec.style), Hex(r.Dword())) << "style";
+    EXPECT_EQ(Hex(0), Hex(r.Dword())) << "extended style";
     WORD count = r.Word();
     EXPECT_EQ(spec.controls.size(), (size_t)count);
     EXPECT_EQ(spec.x, r.Short());
@@ -178,8 +185,8 @@ void ExpectDialogTemplate(int resourceId, const DIALOG_SPEC &spec)
         const CONTROL_SPEC &c = spec.controls[i];
         SCOPED_TRACE(testing::Message() << "control " << i + 1 << ", id " << c.id);
         r.AlignDword();
-        EXPECT_EQ(c.style, r.Dword()) << "style";
-        EXPECT_EQ(0u, r.Dword()) << "extended style";
+        EXPECT_EQ(Hex(c.style), Hex(r.Dword())) << "style";
+        EXPECT_EQ(Hex(0), Hex(r.Dword())) << "extended style";
         EXPECT_EQ(c.x, r.Short());
         EXPECT_EQ(c.y, r.Short());
         EXPECT_EQ(c.cx, r.Short());
