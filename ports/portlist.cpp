@@ -11,13 +11,16 @@
 HWND PortListWindow;
 
 /* The two columns share the list's width less 4 pixels, three tenths to
-   the port. */
+   the port. Integer arithmetic gives what truncating usable * 0.3 in double
+   precision gives for every width a screen has; the x87's wider registers
+   would make 10 * 0.3 truncate to 2. A negative width would ask the list
+   to size the column itself. */
 void GetPortColumnWidths(int listWidth, int *portWidth, int *descriptionWidth)
 {
     int usable = listWidth - 4;
     if (usable < 0)
         usable = 0;
-    *portWidth = (int)(usable * 0.3);
+    *portWidth = usable * 3 / 10;
     *descriptionWidth = usable - *portWidth;
 }
 

@@ -36,7 +36,8 @@ int EnumLocalPorts(PORT_INFO_2A **ports)
 {
     DWORD needed = 0, returned = 0;
     *ports = NULL;
-    long size = ProbeResult(Sys.EnumPortsA(NULL, 2, NULL, 0, &needed, &returned), needed);
+    BOOL probed = Sys.EnumPortsA(NULL, 2, NULL, 0, &needed, &returned);
+    long size = ProbeResult(probed, needed);
     if (size <= 0)
         return 0;
     BYTE *buffer = (BYTE *)malloc(size);
@@ -56,7 +57,8 @@ static int EnumPrinterList(DWORD flags, PRINTER_INFO_2A **printers)
 {
     DWORD needed = 0, returned = 0;
     *printers = NULL;
-    long size = ProbeResult(Sys.EnumPrintersA(flags, NULL, 2, NULL, 0, &needed, &returned), needed);
+    BOOL probed = Sys.EnumPrintersA(flags, NULL, 2, NULL, 0, &needed, &returned);
+    long size = ProbeResult(probed, needed);
     if (size <= 0)
         return (int)size;
     BYTE *buffer = (BYTE *)malloc(size);
