@@ -1,0 +1,85 @@
+#include "ui_pump.h"
+
+void PumpMessages(void)
+{
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            /* Not ours to swallow: put it back for whoever waits for it. */
+            PostQuitMessage((int)message.wParam);
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool PumpUntil(const std::function<bool()> &done, DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (done())
+            return true;
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+static const std::vector<std::function<void()>> *ModalSteps;
+static size_t ModalStepsRun;
+static UINT_PTR ModalTimer;
+
+static void CALLBACK RunNextModalStep(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (ModalSteps == NULL || ModalStepsRun >= ModalSteps->size()) {
+        KillTimer(NULL, ModalTimer);
+        return;
+    }
+    size_t step = ModalStepsRun++;
+    (*ModalSteps)[step]();
+}
+
+size_t RunModalSteps(const std::vector<std::function<void()>> &steps, const std::function<void()> &open)
+{
+    ModalSteps = &steps;
+    ModalStepsRun = 0;
+    ModalTimer = SetTimer(NULL, 0, 20, RunNextModalStep);
+    open();
+    KillTimer(NULL, ModalTimer);
+    ModalSteps = NULL;
+    return ModalStepsRun;
+}
+
+struct DIALOG_SEARCH {
+    HWND exclude;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam)
+{
+    DIALOG_SEARCH *search = (DIALOG_SEARCH *)lParam;
+    char className[32];
+    if (window == search->exclude || !IsWindowVisible(window))
+        return TRUE;
+    if (GetClassNameA(window, className, sizeof(className)) && lstrcmpA(className, "#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindThreadDialog(HWND exclude)
+{
+    DIALOG_SEARCH search = {exclude, NULL};
+    EnumThreadWindows(GetCurrentThreadId(), MatchDialog, (LPARAM)&search);
+    return search.found;
+}
+
+void PostKey(HWND control, UINT virtualKey)
+{
+    LPARAM scanCode = (LPARAM)MapVirtualKeyA(virtualKey, 0) << 16;
+    PostMessageA(control, WM_KEYDOWN, virtualKey, 1 | scanCode);
+    PostMessageA(control, WM_KEYUP, virtualKey, 1 | scanCode | (LPARAM)0xC0000000);
+}
