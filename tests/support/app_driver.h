@@ -1,0 +1,71 @@
+/* Driving a copy of the real vantrel.exe from another process, as a user
+   would, with what Wine carries across processes: system messages below
+   WM_USER that carry no pointer, WM_GETTEXT, and remote memory for the
+   common controls' pointer messages.
+
+   Folders and copies
+     MakeScratchFolder(name)    a fresh, empty folder under the temporary
+                                folder (removed first if it exists); name may
+                                hold backslashes for nested folders. Returns
+                                its Windows path without a trailing
+                                backslash, or "" on failure.
+     CopyVantrelInto(folder)    copies the built exe (VANTREL_EXE) there as
+                                vantrel.exe; returns the copy's path or "".
+     RemoveScratchFolder(path)  deletes the folder and everything in it.
+
+   A run
+     StartVantrel(exe, arguments, showState, &run)
+                                starts exe with the arguments after its
+                                quoted name; showState is handed through
+                                STARTF_USESHOWWINDOW, or not at all when it
+                                is NO_SHOW_STATE. Waits up to 10 s for the
+                                main window (class "FirmwareUpdate") to show
+                                and fills run. False if it did not.
+     WaitForVantrelExit(&run, ms, &exitCode)
+                                true when the process ended within ms.
+     EndVantrel(&run)           terminates it if it still runs; closes the
+                                handles. Safe to call twice.
+
+   Looking and acting
+     ProcessDialog(run, exclude)       a visible "#32770" window of the run
+                                       (message box, About box, open dialog)
+     RemoteText(window)                WM_GETTEXT
+     RemoteStatusText(run)             the status bar's text (SB_GETTEXTA)
+     RemoteFocus(run)                  the window with the focus in the run's
+                                       user-interface thread
+     PostClick(window, x, y)           a left click, posted
+     SyncWithRun(edit)                 returns once every message posted to
+                                       the run before the call, and what those
+                                       made TranslateMessage post, is handled;
+                                       needs an edit control of the run with
+                                       at least 3 characters, whose selection
+                                       it changes as its marker. */
+#ifndef VANTREL_APP_DRIVER_H
+#define VANTREL_APP_DRIVER_H
+
+#include <windows.h>
+#include <string>
+
+#define NO_SHOW_STATE (-1)
+
+struct VANTREL_RUN {
+    PROCESS_INFORMATION process;
+    HWND mainWindow;
+};
+
+std::string MakeScratchFolder(const std::string &name);
+std::string CopyVantrelInto(const std::string &folder);
+void RemoveScratchFolder(const std::string &path);
+
+bool StartVantrel(const std::string &exe, const std::string &arguments, int showState, VANTREL_RUN *run);
+bool WaitForVantrelExit(VANTREL_RUN *run, DWORD milliseconds, DWORD *exitCode);
+void EndVantrel(VANTREL_RUN *run);
+
+HWND ProcessDialog(const VANTREL_RUN &run, HWND exclude = NULL);
+std::string RemoteText(HWND window);
+std::string RemoteStatusText(const VANTREL_RUN &run);
+HWND RemoteFocus(const VANTREL_RUN &run);
+void PostClick(HWND window, int x, int y);
+bool SyncWithRun(HWND edit);
+
+#endif
