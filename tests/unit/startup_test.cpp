@@ -32,6 +32,28 @@ TEST(TruncateAtLastBackslash, CutsAtTheLastBackslashOnly)
     }
 }
 
+/* In a double-byte code page a trail byte may equal the backslash: 0x95 0x5C
+   is one character of code page 932. Runs where the code page is 932
+   (tests/dbcs.sh starts the tests so); skipped elsewhere. */
+TEST(TruncateAtLastBackslash, SkipsTrailBytesOfDoubleByteCharacters)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs code page 932, this process has " << GetACP();
+    struct {
+        const char *path, *expected;
+    } cases[] = {
+        {"C:\\Tools\\\x95\x5c.exe", "C:\\Tools"},
+        {"C:\\\x95\x5c\\vantrel.exe", "C:\\\x95\x5c"},
+        {"\x95\x5c", "\x95\x5c"},
+    };
+    for (const auto &c : cases) {
+        char path[64];
+        lstrcpynA(path, c.path, sizeof(path));
+        TruncateAtLastBackslash(path);
+        EXPECT_STREQ(c.expected, path);
+    }
+}
+
 /* ---- SetDefaultPrinterFile ---- */
 
 static std::string ModulePath;
