@@ -11,9 +11,11 @@
                            one per timer tick. A tick comes only when no
                            posted message waits, so each step sees what the
                            previous one posted already handled. Returns the
-                           number of steps run; if the modal loop is still
-                           running after the last step, it is left to open()
-                           to return (a step should close the box).
+                           number of steps run. A step should close the box;
+                           if the loop still runs after the last step, each
+                           further tick ends the thread's topmost dialog box
+                           (nested boxes first) and counts it in
+                           ModalDialogsForced, so that nothing hangs.
    FindThreadDialog(exclude)
                            a visible top-level "#32770" window of this thread
                            other than exclude, or NULL. */
@@ -26,6 +28,7 @@
 
 void PumpMessages(void);
 bool PumpUntil(const std::function<bool()> &done, DWORD milliseconds);
+extern size_t ModalDialogsForced;
 size_t RunModalSteps(const std::vector<std::function<void()>> &steps, const std::function<void()> &open);
 HWND FindThreadDialog(HWND exclude = NULL);
 

@@ -63,13 +63,9 @@ static ABOUT_SEEN RunAboutBox(HWND owner, const std::function<void()> &open,
             seen.openAfterCancelCommand = IsWindow(seen.dialog) != FALSE;
             close(seen.dialog);
         },
-        [&] {
-            /* Still running: the close did not work. Never hang the suite. */
-            seen.forcedShut = true;
-            EndDialog(seen.dialog, 0);
-        },
     };
     seen.steps = RunModalSteps(steps, open);
+    seen.forcedShut = ModalDialogsForced != 0;
     return seen;
 }
 

@@ -309,3 +309,69 @@ TEST_F(BrowseTest, AChosenPathOfUpTo259CharactersGoesIntoTheEditWhole)
     ClickBrowse(path.c_str());
     EXPECT_EQ(path, WindowText(FileEditWindow));
 }
+
+/* ---- The real open-file dialog ---- */
+
+static std::string DialogItemText(HWND dialog, int id)
+{
+    char text[MAX_PATH] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    return text;
+}
+
+static std::string ComboSelection(HWND combo)
+{
+    char text[MAX_PATH] = "";
+    LRESULT selected = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (selected >= 0 && SendMessageA(combo, CB_GETLBTEXTLEN, selected, 0) < (LRESULT)sizeof(text))
+        SendMessageA(combo, CB_GETLBTEXT, selected, (LPARAM)text);
+    return text;
+}
+
+/* The system's dialog with our request: what it shows first, and a name
+   typed without extension coming back with ".prn". */
+TEST_F(MainWindowTest, TheOpenDialogStartsOnPrnFilesAndAddsTheExtension)
+{
+    const int FILE_NAME_COMBO = 0x47c, FILTER_COMBO = 0x470, READ_ONLY_BOX = 0x410;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    std::string folder = std::string(temp) + "vantrel-browse";
+    CreateDirectoryA(folder.c_str(), NULL);
+    std::string chosen = folder + "\\job.prn";
+    HANDLE file = CreateFileA(chosen.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    SendMessageA(FileEditWindow, WM_SETTEXT, 0, (LPARAM)"C:\\some\\other.bin");
+    PumpMessages();
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        HWND dialog = NULL;
+        std::string fileName, filter;
+        bool readOnlyShown = true;
+        std::vector<std::function<void()>> steps = {
+            [&] {
+                dialog = FindThreadDialog(window);
+                if (dialog == NULL)
+                    return;
+                fileName = DialogItemText(dialog, FILE_NAME_COMBO);
+                filter = ComboSelection(GetDlgItem(dialog, FILTER_COMBO));
+                readOnlyShown = IsWindowVisible(GetDlgItem(dialog, READ_ONLY_BOX)) != FALSE;
+                SetDlgItemTextA(dialog, FILE_NAME_COMBO, (folder + "\\job").c_str());
+                PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            },
+        };
+        RunModalSteps(steps, [&] { SendMessageA(BrowseButtonWindow, BM_CLICK, 0, 0); });
+        PumpMessages();
+        ASSERT_TRUE(dialog != NULL) << "no open-file dialog";
+        EXPECT_EQ("*.prn", fileName) << "whatever the edit held";
+        EXPECT_EQ("PRN Files (*.PRN)", filter);
+        EXPECT_FALSE(readOnlyShown);
+        EXPECT_EQ(0u, ModalDialogsForced) << "the dialog did not take the typed name";
+        EXPECT_EQ(chosen, WindowText(FileEditWindow));
+        EXPECT_TRUE(IsWindowEnabled(GoButtonWindow));
+        SendMessageA(FileEditWindow, WM_SETTEXT, 0, (LPARAM)"C:\\some\\other.bin");
+    }
+    DeleteFileA(chosen.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
