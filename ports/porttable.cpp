@@ -182,8 +182,10 @@ void AllocatePortTable(const SPOOLER_LISTS *lists)
 
 /* Local ports first, in the spooler's order, then the connections. A row
    whose text an earlier row already has is dropped: the list could not
-   tell the two apart, and the two would go to the same printer anyway.
-   False when there is no memory for the table or its index: no rows. */
+   tell the two apart (two connections with one label would both go to the
+   first one's printer anyway), and every later item would show the row
+   before its own. False when there is no memory for the table or its
+   index: no rows. */
 bool StorePortRows(const SPOOLER_LISTS *lists)
 {
     PORT_INDEX index;
