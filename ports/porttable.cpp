@@ -20,14 +20,14 @@ bool IsNonNtPlatform(void)
     return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
 }
 
-/* The size probe may fail only for want of a buffer; an empty list may also
-   answer success with 0 bytes needed, as Wine does for connections. The
+/* The size probe may fail only for want of a buffer; an empty list
+   answers success with 0 bytes needed, as Wine does for connections. The
    result is the bytes needed, 0 for an empty list, or -1. */
 static long ProbeResult(BOOL probed, DWORD needed)
 {
     if (probed)
         return 0;
-    if (Sys.GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+    if (Sys.GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed > 0x7FFFFFFF)
         return -1;
     return (long)needed;
 }

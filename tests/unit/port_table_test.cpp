@@ -174,7 +174,7 @@ TEST_F(SpoolerEnumTest, FailuresAndEmptyLists)
         {"listed", FAKE_ENUM_OK, 0, true, 1, 1, 1},
         {"empty: success with 0 bytes", FAKE_ENUM_OK, 0, false, 0, 0, 0},
         {"probe fails", FAKE_ENUM_PROBE_FAILS, ERROR_ACCESS_DENIED, true, 0, -1, -1},
-        {"probe fails for want of a buffer but needs 0 bytes", FAKE_ENUM_PROBE_FAILS, ERROR_INSUFFICIENT_BUFFER, true, 0, -1, -1},
+        {"probe wants a buffer of 0 bytes: nothing to list", FAKE_ENUM_PROBE_FAILS, ERROR_INSUFFICIENT_BUFFER, true, 0, 0, 0},
         {"filling call fails", FAKE_ENUM_FILL_FAILS, 0, true, 0, -1, -1},
         {"list grows between the calls", FAKE_ENUM_GROWS, 0, true, 0, -1, -1},
     };
