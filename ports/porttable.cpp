@@ -108,15 +108,18 @@ int CountExcludedPorts(const PORT_INFO_2A *ports, int count)
 }
 
 /* The server is what lies between the printer name's first two characters
-   (normally the leading backslashes) and the next backslash. */
+   (normally the leading backslashes) and the next backslash. The search
+   walks by characters: in a double-byte code page a trail byte may be 0x5C. */
 void FormatConnectionLabel(const char *portName, const char *printerName, char *label)
 {
     snprintf(label, PORT_LABEL_SIZE, "%s on ", portName ? portName : "");
     if (printerName == NULL || printerName[0] == '\0' || printerName[1] == '\0')
         return;
     const char *server = printerName + 2;
-    const char *end = strchr(server, '\\');
-    if (end == NULL)
+    const char *end = server;
+    while (*end != '\0' && *end != '\\')
+        end = CharNextA(end);
+    if (*end == '\0')
         return;
     size_t used = strlen(label);
     size_t length = (size_t)(end - server);
@@ -126,17 +129,43 @@ void FormatConnectionLabel(const char *portName, const char *printerName, char *
     label[used + length] = '\0';
 }
 
-/* Spooler texts are cut to a field's 99 characters; the list item shows
-   the same cut text, so that the two still match. */
-static void CopyFieldText(char *field, const char *text)
+/* Spooler texts are cut to a field's 99 bytes, before a double-byte
+   character that would not fit whole; the list item shows the same cut
+   text, so that the two still match. */
+static size_t StoredLength(const char *text)
 {
-    lstrcpynA(field, text ? text : "", PORT_FIELD_SIZE);
+    size_t length = strlen(text);
+    if (length < PORT_FIELD_SIZE)
+        return length;
+    const char *end = text;
+    while (*end != '\0') {
+        const char *next = CharNextA(end);
+        if (next - text > PORT_FIELD_SIZE - 1)
+            break;
+        end = next;
+    }
+    return (size_t)(end - text);
 }
 
-/* Whether a row's text is the spooler's text as a row would hold it. */
+static void CopyFieldText(char *field, const char *text)
+{
+    if (text == NULL)
+        text = "";
+    size_t length = StoredLength(text);
+    memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+/* Whether a row's text is the spooler's text as a row would hold it. Only
+   a text longer than the field needs the cut worked out. */
 static bool IsStoredText(const char *field, const char *text)
 {
-    return strncmp(field, text ? text : "", PORT_FIELD_SIZE - 1) == 0;
+    if (text == NULL)
+        text = "";
+    size_t length = strlen(field);
+    if (strncmp(field, text, length) != 0)
+        return false;
+    return text[length] == '\0' || (length >= PORT_FIELD_SIZE - 2 && StoredLength(text) == length);
 }
 
 bool FindPrinterForPort(PORT_ENTRY *row, const PRINTER_INFO_2A *printers, int count)

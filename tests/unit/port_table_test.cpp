@@ -339,3 +339,30 @@ TEST_F(FirstFillTest, RepeatedLabelsKeepTheFirstRow)
               Rows());
     ExpectListShowsTable();
 }
+
+/* In a double-byte code page a trail byte may be 0x5C, the backslash:
+   0x95 0x5C is one character of code page 932. Runs where the process has
+   that code page (started under a Shift-JIS locale); skipped elsewhere. */
+class DoubleBytePortText : public FirstFillTest {};
+
+TEST_F(DoubleBytePortText, LabelsAndCutsKeepCharactersWhole)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs code page 932, this process has " << GetACP();
+    char label[PORT_LABEL_SIZE];
+    FormatConnectionLabel("LPT1:", "\\\\\x95\x5c\x8e\xa6\\Queue", label);
+    EXPECT_STREQ("LPT1: on \x95\x5c\x8e\xa6", label);
+    FormatConnectionLabel("LPT1:", "\\\\srv\x95\x5c", label);
+    EXPECT_STREQ("LPT1: on ", label);
+
+    /* a double-byte character across byte 99 goes whole: 98 bytes stay */
+    std::string port = std::string(98, 'p') + "\x95\x5c" + "tail";
+    Spooler.ports = {{port, std::string(97, 'd') + "\x95\x5c\x95\x5c", ""}};
+    Spooler.printers = {{"Laser", port, 0x240}};
+    ASSERT_TRUE(InitList());
+    ASSERT_EQ(1, PortTableCount);
+    EXPECT_EQ(std::string(98, 'p'), PortTable[0].szPortName);
+    EXPECT_EQ(std::string(97, 'd') + "\x95\x5c", PortTable[0].szDescription);
+    EXPECT_STREQ("Laser", PortTable[0].szPrinterName); /* still its printer */
+    ExpectListShowsTable();
+}
