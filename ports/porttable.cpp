@@ -48,7 +48,9 @@ int EnumLocalPorts(PORT_INFO_2A **ports)
         return 0;
     }
     *ports = (PORT_INFO_2A *)buffer;
-    return (int)returned;
+    /* never more entries than the buffer holds, whatever the count says */
+    DWORD fits = (DWORD)(size / sizeof(PORT_INFO_2A));
+    return (int)(returned < fits ? returned : fits);
 }
 
 /* Both printer lists: the local printers and the connections differ in
@@ -69,7 +71,8 @@ static int EnumPrinterList(DWORD flags, PRINTER_INFO_2A **printers)
         return -1;
     }
     *printers = (PRINTER_INFO_2A *)buffer;
-    return (int)returned;
+    DWORD fits = (DWORD)(size / sizeof(PRINTER_INFO_2A));
+    return (int)(returned < fits ? returned : fits);
 }
 
 int EnumLocalPrinters(PRINTER_INFO_2A **printers)
