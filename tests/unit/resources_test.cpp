@@ -92,7 +92,7 @@ private:
     bool ok_ = true;
 };
 
-struct CONTROL_SPEC {
+struct EXPECTED_CONTROL {
     WORD id;
     WORD classAtom;              /* or NO_ATOM and a class name */
     const wchar_t *className;
@@ -101,15 +101,15 @@ struct CONTROL_SPEC {
     short x, y, cx, cy;
 };
 
-struct DIALOG_SPEC {
+struct EXPECTED_DIALOG {
     DWORD style;
     short x, y, cx, cy;
     const wchar_t *className;
     const wchar_t *caption;
-    std::vector<CONTROL_SPEC> controls;
+    std::vector<EXPECTED_CONTROL> controls;
 };
 
-const DIALOG_SPEC MAIN_DIALOG = {
+const EXPECTED_DIALOG MAIN_DIALOG = {
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT,
     0, 0, 298, 207, L"FirmwareUpdate", L"Vantrel",
     {
@@ -131,7 +131,7 @@ const DIALOG_SPEC MAIN_DIALOG = {
     },
 };
 
-const DIALOG_SPEC ABOUT_DIALOG = {
+const EXPECTED_DIALOG ABOUT_DIALOG = {
     WS_POPUP | DS_MODALFRAME | DS_SETFONT,
     0, 0, 200, 140, L"", L"",
     {
@@ -148,9 +148,9 @@ const DIALOG_SPEC ABOUT_DIALOG = {
     },
 };
 
-/* Walks a classic DLGTEMPLATE and compares it with the spec, field by
+/* Walks a classic DLGTEMPLATE and compares it with what is expected, field by
    field; the template must end exactly after its last control. */
-void ExpectDialogTemplate(int resourceId, const DIALOG_SPEC &spec)
+void ExpectDialogTemplate(int resourceId, const EXPECTED_DIALOG &expected)
 {
     DWORD size = 0;
     const BYTE *bytes = BuiltExeResource(RT_DIALOG, MAKEINTRESOURCEA(resourceId), &size);
@@ -159,14 +159,14 @@ void ExpectDialogTemplate(int resourceId, const DIALOG_SPEC &spec)
     ASSERT_NE(0xFFFF0001u, *(const DWORD *)bytes) << "an extended template";
 
     ResourceReader r(bytes, size);
-    EXPECT_EQ(Hex(spec.style), Hex(r.Dword())) << "style";
+    EXPECT_EQ(Hex(expected.style), Hex(r.Dword())) << "style";
     EXPECT_EQ(Hex(0), Hex(r.Dword())) << "extended style";
     WORD count = r.Word();
-    EXPECT_EQ(spec.controls.size(), (size_t)count);
-    EXPECT_EQ(spec.x, r.Short());
-    EXPECT_EQ(spec.y, r.Short());
-    EXPECT_EQ(spec.cx, r.Short());
-    EXPECT_EQ(spec.cy, r.Short());
+    EXPECT_EQ(expected.controls.size(), (size_t)count);
+    EXPECT_EQ(expected.x, r.Short());
+    EXPECT_EQ(expected.y, r.Short());
+    EXPECT_EQ(expected.cx, r.Short());
+    EXPECT_EQ(expected.cy, r.Short());
 
     WORD ordinal;
     std::wstring name;
@@ -175,14 +175,14 @@ void ExpectDialogTemplate(int resourceId, const DIALOG_SPEC &spec)
     EXPECT_EQ(L"", name) << "menu";
     r.NameOrOrdinal(&ordinal, &name);
     EXPECT_EQ(0, ordinal) << "class";
-    EXPECT_EQ(std::wstring(spec.className), name) << "class";
-    EXPECT_EQ(std::wstring(spec.caption), r.String()) << "caption";
+    EXPECT_EQ(std::wstring(expected.className), name) << "class";
+    EXPECT_EQ(std::wstring(expected.caption), r.String()) << "caption";
     EXPECT_EQ(8, r.Word()) << "font size";
     EXPECT_EQ(L"MS Sans Serif", r.String());
     ASSERT_TRUE(r.ok());
 
-    for (size_t i = 0; i < count && i < spec.controls.size(); ++i) {
-        const CONTROL_SPEC &c = spec.controls[i];
+    for (size_t i = 0; i < count && i < expected.controls.size(); ++i) {
+        const EXPECTED_CONTROL &c = expected.controls[i];
         SCOPED_TRACE(testing::Message() << "control " << i + 1 << ", id " << c.id);
         r.AlignDword();
         EXPECT_EQ(Hex(c.style), Hex(r.Dword())) << "style";
