@@ -27,6 +27,27 @@ struct PORT_ENTRY {
 extern PORT_ENTRY *PortTable;
 extern int PortTableCount;
 
+/* The spooler's three lists as one build reads them; FreeSpoolerLists
+   releases the buffers. */
+struct SPOOLER_LISTS {
+    bool nonNt;
+    PORT_INFO_2A *ports;
+    int portCount;
+    int excludedCount;
+    PRINTER_INFO_2A *printers;
+    int printerCount;               /* -1: the enumeration failed */
+    PRINTER_INFO_2A *connections;   /* NT family only */
+    int connectionCount;            /* -1: the enumeration failed */
+};
+
+/* Rows by their szPortName. List and table are matched by that text, so a
+   text names one row only, and matching hundreds of ports must not scan
+   the table once per port. */
+struct PORT_INDEX {
+    int *slots;         /* row numbers; -1 marks a free slot */
+    unsigned mask;      /* slot count - 1, the count a power of two */
+};
+
 /* Port table (porttable.cpp) */
 bool IsNonNtPlatform(void);
 int EnumLocalPorts(PORT_INFO_2A **ports);
@@ -38,13 +59,23 @@ int CountExcludedPorts(const PORT_INFO_2A *ports, int count);
 void FormatConnectionLabel(const char *portName, const char *printerName, char *label);
 bool FindPrinterForPort(PORT_ENTRY *row, const PRINTER_INFO_2A *printers, int count);
 bool FillPortTable(void);
+void EnumPortsAndConnections(SPOOLER_LISTS *lists);
+void AllocatePortTable(const SPOOLER_LISTS *lists);
+bool StorePortRows(const SPOOLER_LISTS *lists);
+void FreeSpoolerLists(SPOOLER_LISTS *lists);
+bool InitPortIndex(PORT_INDEX *index, int rowCount);
+bool AddPortRow(PORT_INDEX *index, int row);
+int FindPortRow(const PORT_INDEX *index, const char *text);
+void FreePortIndex(PORT_INDEX *index);
 
 /* Port list view (portlist.cpp) */
 extern HWND PortListWindow;
 bool InitPortList(HWND mainWindow);
+void GetPortColumnWidths(int listWidth, int *portWidth, int *descriptionWidth);
 void InsertPortListItem(int index, const char *portText, const char *descriptionText);
 void GetPortListItemText(int index, int column, char *text);
 int GetPortCheckState(int index);
+void SetPortCheckState(int index, int state);
 bool IsAnyPortChecked(void);
 void TogglePortCheck(int index);
 

@@ -1,0 +1,178 @@
+/* Times the refresh before a run (RebuildPortTable) with 10, 100 and 1,000
+   ports, through the scripted spooler, on a real list view owned by another
+   thread than the one refreshing, as in a run: every list message is a
+   thread switch. Side by side in the same run, two baselines on the same
+   list: a plain fill (every item deleted, then FillPortTable), and the
+   reconcile that compares every item with every row through list messages
+   (the quadratic one the refresh replaces).
+
+   Each refresh changes the list: one unticked port has gone and one new
+   port comes in the middle, every tenth port is ticked. Prints one row per
+   port count: medians in milliseconds, and the ratios. */
+#include "fake_spooler.h"
+#include "message_boxes.h"
+#include "port_list_host.h"
+#include "ports.h"
+#include "syscalls.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <process.h>
+#include <stdio.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<FAKE_PORT> PortsForRun(int count, int variant)
+{
+    std::vector<FAKE_PORT> ports;
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        snprintf(name, sizeof(name), "PORT%05d:", i * 2);
+        ports.push_back({name, "Local Port", "Local Monitor"});
+    }
+    /* variant 1: the second port goes, a new one stands in the middle */
+    if (variant == 1 && count >= 2) {
+        ports.erase(ports.begin() + 1);
+        char name[32];
+        snprintf(name, sizeof(name), "PORT%05d:", count + 1);
+        ports.insert(ports.begin() + count / 2, {name, "Local Port", "Local Monitor"});
+    }
+    return ports;
+}
+
+double Milliseconds(LARGE_INTEGER start, LARGE_INTEGER end)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * (double)(end.QuadPart - start.QuadPart) / (double)frequency.QuadPart;
+}
+
+void TickEveryTenth(void)
+{
+    int count = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < count; i += 10)
+        SetPortCheckState(i, PORT_CHECKED);
+}
+
+/* The reconcile as first designed: IsPortInTable per item, IsPortInList
+   (a read of every item up to the match) per row. */
+void QuadraticReconcile(int rowCount)
+{
+    int count = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
+    for (int i = 0, looked = 0; looked < count; ++looked) {
+        char text[PORT_LABEL_SIZE];
+        GetPortListItemText(i, 0, text);
+        if (IsPortInTable(text, rowCount)) {
+            ++i;
+            continue;
+        }
+        if (GetPortCheckState(i) == PORT_CHECKED)
+            Sys.MessageBoxA(NULL, text, "Port Error", MB_ICONERROR);
+        SendMessageA(PortListWindow, LVM_DELETEITEM, i, 0);
+    }
+    for (int i = 0; i < rowCount; ++i)
+        if (!IsPortInList(PortTable[i].szPortName))
+            InsertPortListItem(i, PortTable[i].szPortName, PortTable[i].szDescription);
+}
+
+void QuadraticRefresh(void)
+{
+    SPOOLER_LISTS lists;
+    EnumPortsAndConnections(&lists);
+    AllocatePortTable(&lists);
+    lists.printerCount = EnumLocalPrinters(&lists.printers);
+    StorePortRows(&lists);
+    FreeSpoolerLists(&lists);
+    QuadraticReconcile(PortTableCount);
+}
+
+void PlainFill(void)
+{
+    SendMessageA(PortListWindow, LVM_DELETEALLITEMS, 0, 0);
+    FillPortTable();
+}
+
+enum METHOD { REFRESH, PLAIN_FILL, QUADRATIC };
+
+/* Median of `repeats` timed runs; between runs the spooler flips between
+   the two port lists, so that every refresh has work to do. */
+double TimeMethod(METHOD method, int ports, int repeats)
+{
+    std::vector<double> times;
+    for (int r = 0; r < repeats; ++r) {
+        Spooler.ports = PortsForRun(ports, 0);
+        SendMessageA(PortListWindow, LVM_DELETEALLITEMS, 0, 0);
+        FillPortTable();
+        TickEveryTenth();
+        Spooler.ports = PortsForRun(ports, 1);
+
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        if (method == REFRESH)
+            RebuildPortTable();
+        else if (method == PLAIN_FILL)
+            PlainFill();
+        else
+            QuadraticRefresh();
+        QueryPerformanceCounter(&end);
+        times.push_back(Milliseconds(start, end));
+
+        if ((int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0) != PortTableCount) {
+            fprintf(stderr, "port_refresh: the list does not show the table after a run\n");
+            ExitProcess(1);
+        }
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+unsigned __stdcall BenchWorker(void *)
+{
+    printf("%-12s %7s %12s %12s %14s %12s %14s\n", "benchmark", "ports", "refresh ms", "fill ms",
+           "refresh/fill", "quadratic ms", "quadratic/ref");
+    const int counts[] = {10, 100, 1000};
+    for (int ports : counts) {
+        int repeats = ports >= 1000 ? 5 : 15;
+        /* interleaved, so that drift in the machine's load hits all three alike */
+        double refresh = TimeMethod(REFRESH, ports, repeats);
+        double fill = TimeMethod(PLAIN_FILL, ports, repeats);
+        double quadratic = TimeMethod(QUADRATIC, ports, ports >= 1000 ? 1 : repeats);
+        printf("%-12s %7d %12.2f %12.2f %14.2f %12.1f %14.1f\n", "port_refresh", ports, refresh, fill,
+               refresh / fill, quadratic, quadratic / refresh);
+        fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(void)
+{
+    InstallFakeSpooler();
+    RecordMessageBoxes();
+    Spooler.ports = PortsForRun(10, 0);
+    HWND host = CreatePortListHost(415);
+    if (host == NULL || !InitPortList(host)) {
+        fprintf(stderr, "port_refresh: no list view (is there an X display?)\n");
+        return 1;
+    }
+    HANDLE worker = (HANDLE)_beginthreadex(NULL, 0, BenchWorker, NULL, 0, NULL);
+    if (worker == NULL)
+        return 1;
+    /* The list's own thread: carries out the worker's list messages. */
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    DWORD result = 1;
+    GetExitCodeThread(worker, &result);
+    CloseHandle(worker);
+    DestroyPortListHost(host);
+    return (int)result;
+}

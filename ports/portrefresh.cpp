@@ -1,0 +1,141 @@
+/* The refresh before every run: the table is rebuilt from fresh spooler
+   lists and the port list brought into line with it, so that list item i
+   shows row i again; every ticked port that has vanished is reported.
+
+   The list belongs to the user-interface thread and the refresh runs on the
+   worker, so each list message is a thread switch: the reconcile reads
+   each item once and matches texts through an index, never by scanning the
+   list or the table once per port. */
+#include "ports.h"
+#include "syscalls.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+/* The first fill without its list insertions; neither a missing port list
+   nor a missing printer list fails it: the rows are then fewer, or have no
+   printer. */
+void RebuildPortTable(void)
+{
+    SPOOLER_LISTS lists;
+    EnumPortsAndConnections(&lists);
+    AllocatePortTable(&lists);
+    lists.printerCount = EnumLocalPrinters(&lists.printers);
+    StorePortRows(&lists);
+    FreeSpoolerLists(&lists);
+    ReconcilePortList(PortTableCount);
+}
+
+static void ReportVanishedPort(const char *text)
+{
+    char message[PORT_LABEL_SIZE];
+    snprintf(message, sizeof(message), "Selected Port %s is no longer valid!", text);
+    Sys.MessageBoxA(NULL, message, "Port Error", MB_ICONERROR);
+}
+
+/* Removal: in list order, every item whose text no row has leaves the
+   list, a ticked one after its message. Without an index every item goes.
+   Records the row that each survivor shows, in list order, and returns the
+   survivors' count. */
+static int RemoveVanishedItems(const PORT_INDEX *index, int *survivorRows)
+{
+    int count = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
+    int position = 0;
+    for (int looked = 0; looked < count; ++looked) {
+        char text[PORT_LABEL_SIZE];
+        GetPortListItemText(position, 0, text);
+        int row = index ? FindPortRow(index, text) : -1;
+        if (row >= 0) {
+            survivorRows[position++] = row;
+            continue;
+        }
+        if (GetPortCheckState(position) == PORT_CHECKED)
+            ReportVanishedPort(text);
+        SendMessageA(PortListWindow, LVM_DELETEITEM, position, 0);
+    }
+    return position;
+}
+
+static bool IsInRowOrder(const int *survivorRows, int survivors)
+{
+    for (int i = 1; i < survivors; ++i)
+        if (survivorRows[i] <= survivorRows[i - 1])
+            return false;
+    return true;
+}
+
+/* Insertion, when the survivors stand in row order: each row without an
+   item gets a new, unticked one at its own index, in increasing order, so
+   that item i ends up showing row i. */
+static void InsertNewRows(const int *survivorRows, int survivors, int rowCount)
+{
+    int next = 0;
+    for (int i = 0; i < rowCount; ++i) {
+        if (next < survivors && survivorRows[next] == i)
+            ++next;
+        else
+            InsertPortListItem(i, PortTable[i].szPortName, PortTable[i].szDescription);
+    }
+}
+
+/* The spooler lists the surviving ports in another order than before:
+   left in place, item i would send to another port than it shows. The
+   list is filled anew in row order, each surviving port keeping its tick. */
+static void RefillInRowOrder(int *survivorRows, int survivors, int rowCount)
+{
+    int ticked = 0;
+    for (int i = 0; i < survivors; ++i)
+        if (GetPortCheckState(i) == PORT_CHECKED)
+            survivorRows[ticked++] = survivorRows[i];
+    SendMessageA(PortListWindow, LVM_DELETEALLITEMS, 0, 0);
+    for (int i = 0; i < rowCount; ++i)
+        InsertPortListItem(i, PortTable[i].szPortName, PortTable[i].szDescription);
+    for (int i = 0; i < ticked; ++i)
+        SetPortCheckState(survivorRows[i], PORT_CHECKED);
+}
+
+/* With no memory for the index, every item counts as vanished: ticked ones
+   are reported, and the list is filled from the table unticked. Nothing is
+   ever sent to a port the list does not show. */
+void ReconcilePortList(int rowCount)
+{
+    int itemCount = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
+    int *survivorRows = (int *)malloc((itemCount > 0 ? itemCount : 1) * sizeof(int));
+    PORT_INDEX index;
+    bool indexed = survivorRows != NULL && InitPortIndex(&index, rowCount);
+    for (int i = 0; indexed && i < rowCount; ++i)
+        AddPortRow(&index, i);
+
+    int survivors = RemoveVanishedItems(indexed ? &index : NULL, survivorRows);
+    if (IsInRowOrder(survivorRows, survivors))
+        InsertNewRows(survivorRows, survivors, rowCount);
+    else
+        RefillInRowOrder(survivorRows, survivors, rowCount);
+
+    if (indexed)
+        FreePortIndex(&index);
+    free(survivorRows);
+}
+
+/* Single look-ups by scanning, for callers outside the reconcile. */
+bool IsPortInTable(const char *text, int rowCount)
+{
+    for (int i = 0; i < rowCount; ++i)
+        if (strcmp(text, PortTable[i].szPortName) == 0)
+            return true;
+    return false;
+}
+
+bool IsPortInList(const char *text)
+{
+    int count = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        char itemText[PORT_LABEL_SIZE];
+        GetPortListItemText(i, 0, itemText);
+        if (strcmp(text, itemText) == 0)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,313 @@
+/* The port table: one row per port a file can be sent to, built from the
+   spooler's ports, local printers and (NT family) printer connections. The
+   only window it touches is the port list, through InsertPortListItem. */
+#include "ports.h"
+#include "syscalls.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+PORT_ENTRY *PortTable;
+int PortTableCount;
+
+bool IsNonNtPlatform(void)
+{
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof(version));
+    version.dwOSVersionInfoSize = sizeof(version);
+    Sys.GetVersionExA(&version);
+    return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
+}
+
+/* The size probe may fail only for want of a buffer; an empty list may also
+   answer success with 0 bytes needed, as Wine does for connections. The
+   result is the bytes needed, 0 for an empty list, or -1. */
+static long ProbeResult(BOOL probed, DWORD needed)
+{
+    if (probed)
+        return 0;
+    if (Sys.GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+        return -1;
+    return (long)needed;
+}
+
+int EnumLocalPorts(PORT_INFO_2A **ports)
+{
+    DWORD needed = 0, returned = 0;
+    *ports = NULL;
+    BOOL probed = Sys.EnumPortsA(NULL, 2, NULL, 0, &needed, &returned);
+    long size = ProbeResult(probed, needed);
+    if (size <= 0)
+        return 0;
+    BYTE *buffer = (BYTE *)malloc(size);
+    if (buffer == NULL)
+        return 0;
+    if (!Sys.EnumPortsA(NULL, 2, buffer, size, &needed, &returned)) {
+        free(buffer);
+        return 0;
+    }
+    *ports = (PORT_INFO_2A *)buffer;
+    return (int)returned;
+}
+
+/* Both printer lists: the local printers and the connections differ in
+   their flags only. */
+static int EnumPrinterList(DWORD flags, PRINTER_INFO_2A **printers)
+{
+    DWORD needed = 0, returned = 0;
+    *printers = NULL;
+    BOOL probed = Sys.EnumPrintersA(flags, NULL, 2, NULL, 0, &needed, &returned);
+    long size = ProbeResult(probed, needed);
+    if (size <= 0)
+        return (int)size;
+    BYTE *buffer = (BYTE *)malloc(size);
+    if (buffer == NULL)
+        return -1;
+    if (!Sys.EnumPrintersA(flags, NULL, 2, buffer, size, &needed, &returned)) {
+        free(buffer);
+        return -1;
+    }
+    *printers = (PRINTER_INFO_2A *)buffer;
+    return (int)returned;
+}
+
+int EnumLocalPrinters(PRINTER_INFO_2A **printers)
+{
+    return EnumPrinterList(IsNonNtPlatform() ? PRINTER_ENUM_LOCAL : PRINTER_ENUM_NAME, printers);
+}
+
+int EnumPrinterConnections(PRINTER_INFO_2A **connections)
+{
+    return EnumPrinterList(PRINTER_ENUM_CONNECTIONS, connections);
+}
+
+bool PrefixMatches(const char *text, const char *prefix, int length)
+{
+    for (int i = 0; i < length; ++i) {
+        if (text == NULL || prefix == NULL || text[i] == '\0' || prefix[i] == '\0')
+            return false;
+        if (text[i] != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+bool IsExcludedPortName(const char *portName)
+{
+    return PrefixMatches(portName, "COM", 3) || PrefixMatches(portName, "FILE", 4);
+}
+
+int CountExcludedPorts(const PORT_INFO_2A *ports, int count)
+{
+    int excluded = 0;
+    for (int i = 0; i < count; ++i)
+        if (IsExcludedPortName(ports[i].pPortName))
+            ++excluded;
+    return excluded;
+}
+
+/* The server is what lies between the printer name's first two characters
+   (normally the leading backslashes) and the next backslash. */
+void FormatConnectionLabel(const char *portName, const char *printerName, char *label)
+{
+    snprintf(label, PORT_LABEL_SIZE, "%s on ", portName ? portName : "");
+    if (printerName == NULL || printerName[0] == '\0' || printerName[1] == '\0')
+        return;
+    const char *server = printerName + 2;
+    const char *end = strchr(server, '\\');
+    if (end == NULL)
+        return;
+    size_t used = strlen(label);
+    size_t length = (size_t)(end - server);
+    if (length > PORT_LABEL_SIZE - 1 - used)
+        length = PORT_LABEL_SIZE - 1 - used;
+    memcpy(label + used, server, length);
+    label[used + length] = '\0';
+}
+
+/* Spooler texts are cut to a field's 99 characters; the list item shows
+   the same cut text, so that the two still match. */
+static void CopyFieldText(char *field, const char *text)
+{
+    lstrcpynA(field, text ? text : "", PORT_FIELD_SIZE);
+}
+
+/* Whether a row's text is the spooler's text as a row would hold it. */
+static bool IsStoredText(const char *field, const char *text)
+{
+    return strncmp(field, text ? text : "", PORT_FIELD_SIZE - 1) == 0;
+}
+
+bool FindPrinterForPort(PORT_ENTRY *row, const PRINTER_INFO_2A *printers, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (IsStoredText(row->szPortName, printers[i].pPortName)) {
+            row->Attributes = (LONG)printers[i].Attributes;
+            CopyFieldText(row->szPrinterName, printers[i].pPrinterName);
+            return true;
+        }
+    }
+    return false;
+}
+
+void EnumPortsAndConnections(SPOOLER_LISTS *lists)
+{
+    ZeroMemory(lists, sizeof(*lists));
+    lists->nonNt = IsNonNtPlatform();
+    lists->portCount = EnumLocalPorts(&lists->ports);
+    lists->excludedCount = CountExcludedPorts(lists->ports, lists->portCount);
+    if (!lists->nonNt)
+        lists->connectionCount = EnumPrinterConnections(&lists->connections);
+}
+
+/* Room for every port not excluded and every connection; excluded or
+   repeated connections leave rooms unused. */
+static int CountRowRooms(const SPOOLER_LISTS *lists)
+{
+    int rooms = lists->portCount - lists->excludedCount;
+    if (!lists->nonNt && lists->connectionCount > 0)
+        rooms += lists->connectionCount;
+    return rooms;
+}
+
+/* An allocation that fails leaves no table: the build then stores no rows. */
+void AllocatePortTable(const SPOOLER_LISTS *lists)
+{
+    int rooms = CountRowRooms(lists);
+    free(PortTable);
+    PortTable = (PORT_ENTRY *)calloc(rooms > 0 ? rooms : 1, sizeof(PORT_ENTRY));
+    PortTableCount = 0;
+}
+
+/* Local ports first, in the spooler's order, then the connections. A row
+   whose text an earlier row already has is dropped: the list could not
+   tell the two apart, and the two would go to the same printer anyway.
+   False when there is no memory for the table or its index: no rows. */
+bool StorePortRows(const SPOOLER_LISTS *lists)
+{
+    PORT_INDEX index;
+    if (PortTable == NULL || !InitPortIndex(&index, CountRowRooms(lists)))
+        return false;
+
+    int r = 0;
+    for (int i = 0; i < lists->portCount; ++i) {
+        const PORT_INFO_2A *port = &lists->ports[i];
+        if (IsExcludedPortName(port->pPortName))
+            continue;
+        PORT_ENTRY *row = &PortTable[r];
+        ZeroMemory(row, sizeof(*row));
+        CopyFieldText(row->szMonitorName, port->pMonitorName);
+        CopyFieldText(row->szPortName, port->pPortName);
+        CopyFieldText(row->szDescription, port->pDescription);
+        if (!FindPrinterForPort(row, lists->printers, lists->printerCount))
+            row->Attributes = PORT_NO_PRINTER;
+        if (AddPortRow(&index, r))
+            ++r;
+    }
+
+    for (int i = 0; !lists->nonNt && i < lists->connectionCount; ++i) {
+        const PRINTER_INFO_2A *connection = &lists->connections[i];
+        if (IsExcludedPortName(connection->pPortName))
+            continue;
+        char label[PORT_LABEL_SIZE];
+        FormatConnectionLabel(connection->pPortName, connection->pPrinterName, label);
+        PORT_ENTRY *row = &PortTable[r];
+        ZeroMemory(row, sizeof(*row));
+        CopyFieldText(row->szPortName, connection->pPortName);
+        CopyFieldText(row->szDescription, connection->pPrinterName);
+        /* By its own port, over the connections: the first connection on
+           that port gives the printer, and this one matches at the latest. */
+        if (!FindPrinterForPort(row, lists->connections, lists->connectionCount))
+            row->Attributes = PORT_NO_PRINTER;
+        CopyFieldText(row->szPortName, label);
+        if (AddPortRow(&index, r))
+            ++r;
+    }
+
+    PortTableCount = r;
+    FreePortIndex(&index);
+    return true;
+}
+
+void FreeSpoolerLists(SPOOLER_LISTS *lists)
+{
+    free(lists->ports);
+    free(lists->printers);
+    free(lists->connections);
+    ZeroMemory(lists, sizeof(*lists));
+}
+
+/* The first fill, at start-up: no ports, or no printer list, fails it. */
+bool FillPortTable(void)
+{
+    SPOOLER_LISTS lists;
+    EnumPortsAndConnections(&lists);
+    if (lists.portCount == 0) {
+        FreeSpoolerLists(&lists);
+        return false;
+    }
+    AllocatePortTable(&lists);
+    lists.printerCount = EnumLocalPrinters(&lists.printers);
+    bool filled = lists.printerCount >= 0 && StorePortRows(&lists);
+    if (filled) {
+        for (int i = 0; i < PortTableCount; ++i)
+            InsertPortListItem(i, PortTable[i].szPortName, PortTable[i].szDescription);
+    }
+    FreeSpoolerLists(&lists);
+    return filled;
+}
+
+static unsigned HashText(const char *text)
+{
+    unsigned hash = 2166136261u;
+    for (; *text; ++text)
+        hash = (hash ^ (unsigned char)*text) * 16777619u;
+    return hash;
+}
+
+bool InitPortIndex(PORT_INDEX *index, int rowCount)
+{
+    unsigned slots = 16;
+    while (slots < 2u * (unsigned)(rowCount > 0 ? rowCount : 0))
+        slots *= 2;
+    index->mask = slots - 1;
+    index->slots = (int *)malloc(slots * sizeof(int));
+    if (index->slots == NULL)
+        return false;
+    for (unsigned i = 0; i < slots; ++i)
+        index->slots[i] = -1;
+    return true;
+}
+
+/* The slot that holds the row with this text, or the free slot where it
+   belongs. The index is never more than half full, so a free slot exists. */
+static unsigned FindPortSlot(const PORT_INDEX *index, const char *text)
+{
+    unsigned slot = HashText(text) & index->mask;
+    while (index->slots[slot] >= 0 && strcmp(PortTable[index->slots[slot]].szPortName, text) != 0)
+        slot = (slot + 1) & index->mask;
+    return slot;
+}
+
+/* False when an indexed row already has this row's text. The caller adds
+   no more rows than it gave InitPortIndex. */
+bool AddPortRow(PORT_INDEX *index, int row)
+{
+    unsigned slot = FindPortSlot(index, PortTable[row].szPortName);
+    if (index->slots[slot] >= 0)
+        return false;
+    index->slots[slot] = row;
+    return true;
+}
+
+int FindPortRow(const PORT_INDEX *index, const char *text)
+{
+    return index->slots[FindPortSlot(index, text)];
+}
+
+void FreePortIndex(PORT_INDEX *index)
+{
+    free(index->slots);
+    index->slots = NULL;
+}
