@@ -52,7 +52,6 @@ void FakeTransfer::AddFile(const std::string &path, uint64_t size)
 void FakeTransfer::AddDirectory(const std::string &path) { files[path] = FILE_RECORD{0, 0, true, false}; }
 void FakeTransfer::HoldOpen(const std::string &path) { files.at(path).heldOpen = true; }
 void FakeTransfer::InstallPrinter(const std::string &name) { printers[name] = true; }
-void FakeTransfer::InstallDriver(const std::string &name) { drivers.push_back(name); }
 void FakeTransfer::AddPortDevice(const std::string &name) { portDevices[name] = true; }
 
 void FakeTransfer::Fail(FAKE_CALL call, int nth, DWORD error)
@@ -100,7 +99,7 @@ FAKE_FAULT FakeTransfer::Enter(FAKE_CALL call, const std::string &entry)
 
 DWORD FakeTransfer::Failed(DWORD error)
 {
-    lastError = error;
+    SetLastError(error);
     return 0;
 }
 
@@ -217,7 +216,7 @@ struct FakeTransferCalls {
         if (high)
             *high = (DWORD)(size >> 32);
         if ((DWORD)size == INVALID_FILE_SIZE)
-            Bound->lastError = NO_ERROR;    /* the low part alone is ambiguous */
+            SetLastError(NO_ERROR);     /* the low part alone is ambiguous */
         return (DWORD)size;
     }
 
@@ -242,32 +241,6 @@ struct FakeTransferCalls {
             return Bound->Failed(ERROR_INVALID_HANDLE);
         record->open = false;
         return fault.kind == FAKE_FAULT::FAIL ? Bound->Failed(fault.value) : TRUE;
-    }
-
-    static BOOL WINAPI EnumPrinterDriversA(LPSTR server, LPSTR environment, DWORD level, LPBYTE buffer,
-                                           DWORD size, LPDWORD needed, LPDWORD returned)
-    {
-        FAKE_FAULT fault = Bound->Enter(FAKE_EnumPrinterDriversA, Format("EnumPrinterDriversA %lu", size));
-        if (server || environment || level != 1)
-            Bound->problems.push_back("EnumPrinterDriversA not for the local drivers at level 1");
-        if (fault.kind == FAKE_FAULT::FAIL)
-            return Bound->Failed(fault.value);
-        const std::vector<std::string> &drivers = Bound->drivers;
-        DWORD need = (DWORD)(drivers.size() * sizeof(DRIVER_INFO_1A));
-        for (const std::string &name : drivers)
-            need += (DWORD)name.size() + 1;
-        *needed = need;
-        *returned = 0;
-        if (size < need)
-            return Bound->Failed(ERROR_INSUFFICIENT_BUFFER);
-        char *text = (char *)buffer + drivers.size() * sizeof(DRIVER_INFO_1A);
-        for (size_t i = 0; i < drivers.size(); ++i) {
-            memcpy(text, drivers[i].c_str(), drivers[i].size() + 1);
-            ((DRIVER_INFO_1A *)buffer)[i].pName = text;
-            text += drivers[i].size() + 1;
-        }
-        *returned = (DWORD)drivers.size();
-        return TRUE;
     }
 
     static HANDLE WINAPI AddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
@@ -424,8 +397,6 @@ struct FakeTransferCalls {
         Bound->sinks[printer->name].jobsEnded++;
         return TRUE;
     }
-
-    static DWORD WINAPI GetLastError(void) { return Bound->lastError; }
 };
 
 void FakeTransfer::Bind()
@@ -438,7 +409,6 @@ void FakeTransfer::Bind()
     Sys.GetFileSize = C::GetFileSize;
     Sys.GetFileAttributesA = C::GetFileAttributesA;
     Sys.CloseHandle = C::CloseHandle;
-    Sys.EnumPrinterDriversA = C::EnumPrinterDriversA;
     Sys.AddPrinterA = C::AddPrinterA;
     Sys.DeletePrinter = C::DeletePrinter;
     Sys.OpenPrinterA = C::OpenPrinterA;
@@ -448,5 +418,4 @@ void FakeTransfer::Bind()
     Sys.WritePrinter = C::WritePrinter;
     Sys.EndPagePrinter = C::EndPagePrinter;
     Sys.EndDocPrinter = C::EndDocPrinter;
-    Sys.GetLastError = C::GetLastError;
 }

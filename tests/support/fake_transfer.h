@@ -3,8 +3,9 @@
    - Input files of any 64-bit size; their bytes are made from the file's
      seed and the offset, so nothing is held in memory (a 5 GiB file costs
      nothing but the time to make its bytes).
-   - Printers (queues that OpenPrinterA opens), printer drivers, and port
-     devices that CreateFileA opens for writing.
+   - Printers (queues that OpenPrinterA opens) and port devices that
+     CreateFileA opens for writing. The list of drivers is the fake
+     spooler's (fake_spooler.h).
    - Sinks: what each printer and port device received. Every byte is
      compared as it arrives with the byte at the same offset of the input
      file opened last, so a sink knows whether its stream is intact without
@@ -17,9 +18,10 @@
      Problems() lists double closes, unknown handles and calls out of order,
      OpenHandles() what was never closed.
 
-   Bind() puts it behind Sys (the SeamTest fixture puts the real API back);
-   one is bound at a time. It binds neither the port and printer
-   enumerations nor MessageBoxA. */
+   Failures set the thread's last error with SetLastError, as the fake
+   spooler's do. Bind() puts it behind Sys (the SeamTest fixture puts the
+   real API back); one is bound at a time. It binds none of the
+   enumerations and not MessageBoxA. */
 #ifndef VANTREL_FAKE_TRANSFER_H
 #define VANTREL_FAKE_TRANSFER_H
 
@@ -33,8 +35,8 @@
 
 enum FAKE_CALL {
     FAKE_CreateFileA, FAKE_ReadFile, FAKE_WriteFile, FAKE_GetFileSize,
-    FAKE_GetFileAttributesA, FAKE_CloseHandle, FAKE_EnumPrinterDriversA,
-    FAKE_AddPrinterA, FAKE_DeletePrinter, FAKE_OpenPrinterA, FAKE_ClosePrinter,
+    FAKE_GetFileAttributesA, FAKE_CloseHandle, FAKE_AddPrinterA,
+    FAKE_DeletePrinter, FAKE_OpenPrinterA, FAKE_ClosePrinter,
     FAKE_StartDocPrinterA, FAKE_StartPagePrinter, FAKE_WritePrinter,
     FAKE_EndPagePrinter, FAKE_EndDocPrinter, FAKE_CALL_COUNT
 };
@@ -74,7 +76,6 @@ public:
     void AddDirectory(const std::string &path);
     void HoldOpen(const std::string &path);     /* opening fails: sharing violation */
     void InstallPrinter(const std::string &name);
-    void InstallDriver(const std::string &name);
     void AddPortDevice(const std::string &name);
     bool wineAddPrinter = false;    /* AddPrinterA overwrites a taken name, as Wine's does */
 
@@ -124,7 +125,6 @@ private:
 
     std::map<std::string, FILE_RECORD> files;
     std::map<std::string, bool> printers;       /* name -> still installed */
-    std::vector<std::string> drivers;
     std::map<std::string, bool> portDevices;
     std::map<std::string, FAKE_SINK> sinks;
     std::map<uintptr_t, HANDLE_RECORD> handles;
@@ -132,7 +132,6 @@ private:
     int callCounts[FAKE_CALL_COUNT] = {};
     std::vector<std::string> problems;
     uint32_t sourceSeed = 0;
-    DWORD lastError = 0;
     uintptr_t nextHandle = 0x1000;
 };
 

@@ -33,12 +33,6 @@ SendWindows::SendWindows()
                                        main, (HMENU)IDC_BROWSE, instance, NULL);
     list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 10, 40, 400, 200,
                          main, (HMENU)IDC_PORTLIST, instance, NULL);
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = 150;
-    column.pszText = const_cast<char *>("Port");
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, (LPARAM)&column);
     status = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "Ready", main, IDC_STATUSBAR);
 
     Current = this;
@@ -67,31 +61,4 @@ LRESULT CALLBACK SendWindows::StatusProc(HWND window, UINT message, WPARAM wPara
 void SendWindows::SetFileName(const std::string &path)
 {
     SetWindowTextA(edit, path.c_str());
-}
-
-void SendWindows::AddPortItem(const std::string &text, bool checked)
-{
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-    item.pszText = const_cast<char *>(text.c_str());
-    int index = (int)SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(checked ? PORT_CHECKED : PORT_UNCHECKED);
-    SendMessageA(list, LVM_SETITEMSTATE, index, (LPARAM)&item);
-}
-
-std::vector<std::string> SendWindows::ItemTexts() const
-{
-    std::vector<std::string> texts;
-    int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        char text[PORT_LABEL_SIZE] = "";
-        LVITEMA item = {};
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(list, LVM_GETITEMTEXTA, i, (LPARAM)&item);
-        texts.push_back(text);
-    }
-    return texts;
 }

@@ -1,6 +1,6 @@
 /* The windows a send reaches, made on the calling thread and destroyed with
    the object: a main window holding the file edit, "Go", "Exit", "Browse",
-   the port list with check boxes and a status bar that records every text
+   the port list (IDC_PORTLIST, empty until InitPortList) and a status bar that records every text
    it is given. The shell's handles and PortListWindow point at them
    meanwhile. One at a time. */
 #ifndef VANTREL_SEND_WINDOWS_H
@@ -17,8 +17,6 @@ public:
     ~SendWindows();
 
     void SetFileName(const std::string &path);
-    void AddPortItem(const std::string &text, bool checked);   /* at the end of the list */
-    std::vector<std::string> ItemTexts() const;
 
     /* Starts SendThreadProc on a thread of its own as "Go" does (controls
        disabled, MainWindowHandle as the argument), and pumps this thread's

@@ -1,6 +1,7 @@
 /* The three transfer roads against the scripted machine: chunk counts,
    progress texts, the bytes at the far end, every failure's result and
    what each road closes, in which order. */
+#include "fake_spooler.h"
 #include "fake_transfer.h"
 #include "seam_test.h"
 #include "send.h"
@@ -23,8 +24,9 @@ protected:
     {
         SeamTest::SetUp();
         fake.Bind();
+        InstallFakeSpooler();
+        Spooler.drivers = {"Raw Driver"};
         fake.InstallPrinter(Queue);
-        fake.InstallDriver("Raw Driver");
         fake.AddPortDevice(Port);
         windows.SetFileName(InputPath);
     }
@@ -288,8 +290,9 @@ static const TEMPORARY_NAME_ROW TemporaryNameRows[] = {
     {"AddPrinterA fails for another reason", [](FakeTransfer &f) { f.Fail(FAKE_AddPrinterA, 1, ERROR_ACCESS_DENIED); },
      NULL, 1},
     {"every name in use", [](FakeTransfer &f) { f.schedule = NameInUse; }, NULL, 1000},
-    {"no driver installed", [](FakeTransfer &f) { f = FakeTransfer(); f.Bind(); }, NULL, 0},
-    {"the driver list cannot be read", [](FakeTransfer &f) { f.Fail(FAKE_EnumPrinterDriversA, 2); }, NULL, 0},
+    {"no driver installed", [](FakeTransfer &) { Spooler.drivers.clear(); }, NULL, 0},
+    {"the driver list cannot be read", [](FakeTransfer &) { Spooler.driverScript.mode = FAKE_ENUM_FILL_FAILS; },
+     NULL, 0},
 };
 
 TEST_F(TransferTest, TemporaryPrinterTakesTheFirstFreeName)
@@ -298,7 +301,7 @@ TEST_F(TransferTest, TemporaryPrinterTakesTheFirstFreeName)
         SCOPED_TRACE(row.name);
         fake = FakeTransfer();
         SetUp();
-        fake.InstallDriver("Second Driver");
+        Spooler.drivers.push_back("Second Driver");
         row.arrange(fake);
 
         HANDLE printer = AddTemporaryPrinter(Port);
