@@ -1,0 +1,25 @@
+#!/bin/sh
+# Fails when the program imports any DLL but the system's own: it must run
+# on a bare Windows with nothing installed beside it.
+# Usage: check_imports.sh OBJDUMP EXE
+set -u
+objdump=$1
+exe=$2
+
+allowed='kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll winspool.drv version.dll advapi32.dll msvcrt.dll'
+
+dump=$("$objdump" -p "$exe") || { echo "check_imports: $objdump -p $exe failed" >&2; exit 1; }
+names=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' | tr 'A-Z' 'a-z' | tr -d '\r')
+if [ -z "$names" ]; then
+    echo "check_imports: no imports found in $exe: cannot check it" >&2
+    exit 1
+fi
+
+status=0
+for name in $names; do
+    case " $allowed " in
+        *" $name "*) echo "allowed: $name" ;;
+        *) echo "check_imports: $exe imports $name, which is not a system DLL" >&2; status=1 ;;
+    esac
+done
+exit $status
