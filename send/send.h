@@ -19,15 +19,20 @@ typedef int SEND_RESULT;
 /* Send run (sendrun.cpp) */
 void __cdecl SendThreadProc(void *argument);
 
-/* Transfer routines (transfer.cpp) */
+/* Transfer roads (transfer.cpp) */
 SEND_RESULT PrintOnInstalledPrinter(const char *printerName, const char *portName);
 HANDLE AddTemporaryPrinter(const char *portName);
 SEND_RESULT PrintOnTemporaryPrinter(HANDLE printer, const char *portName);
 SEND_RESULT CopyFileToPort(const char *portName);
+
+/* Gives SEND_OK, SEND_WRITE_FAILED or SEND_READ_FAILED; on return the input
+   file is closed and the job ended, either way. */
+SEND_RESULT CopyFileToJob(HANDLE file, HANDLE printer, const char *prefix);
+
+/* RAW spooler jobs (rawjob.cpp) */
 HANDLE OpenRawJob(const char *printerName, const char *path);
 BOOL StartRawJob(HANDLE printer, const char *path);
 BOOL WriteRawChunk(HANDLE printer, const void *bytes, DWORD count, DWORD *taken);
 BOOL EndRawJob(HANDLE printer);
-BOOL CopyFileToJob(HANDLE file, HANDLE printer, const char *prefix);
 
 #endif

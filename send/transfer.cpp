@@ -1,0 +1,313 @@
+/* The three roads that move the printer file to one port: a RAW job on the
+   queue installed there, a RAW job through a temporary queue, or direct
+   writes to the port device. Each reads the file in chunks of
+   SEND_CHUNK_SIZE bytes, passes them on unchanged, shows its progress and
+   closes everything it opened before it returns. */
+#include "send.h"
+#include "shell.h"
+#include "syscalls.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+/* Room for MAX_PATH - 1 characters and one more, which shows that the text
+   in the edit is too long to be read whole. */
+#define INPUT_PATH_SIZE         (MAX_PATH + 1)
+#define PROGRESS_PREFIX_SIZE    128
+#define PROGRESS_TEXT_SIZE      (PROGRESS_PREFIX_SIZE + 32)
+
+#define TEMPORARY_PRINTER_NAME  "Temporary Printer"
+#define TEMPORARY_PRINTER_TRIES 1000
+
+/* One transfer at a time runs, on the worker thread: one buffer serves them
+   all, and the file is never held whole. */
+static BYTE ChunkBuffer[SEND_CHUNK_SIZE];
+
+static char WinPrintProcessor[] = "winprint";
+static char RawDatatype[] = "RAW";
+
+/* Writes one chunk to its target; the count taken is what was passed on. */
+typedef BOOL (*CHUNK_WRITER)(HANDLE target, const void *bytes, DWORD count, DWORD *taken);
+
+static void ShowWaitCursor(void)
+{
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+}
+
+/* A path longer than MAX_PATH - 1 characters is refused rather than cut
+   short, since the shorter text could name another file. */
+static BOOL GetInputPath(char *path)
+{
+    LRESULT length = SendMessageA(FileEditWindow, WM_GETTEXT, INPUT_PATH_SIZE, (LPARAM)path);
+    if (length > MAX_PATH - 1)
+        return FALSE;
+    return Sys.GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+/* No sharing: nobody may change the file while its bytes go out. */
+static HANDLE OpenInputFile(const char *path)
+{
+    return Sys.CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+static void FormatProgressPrefix(char *prefix, const char *portName)
+{
+    snprintf(prefix, PROGRESS_PREFIX_SIZE, "Writing to %s", portName);
+}
+
+/* The percentage is the double-precision quotient times 100, truncated.
+   Each step is stored as a double: x87 code would otherwise carry 64-bit
+   mantissas through and show 29 where 15,204,352 / 52,428,800 * 100 gives
+   28.999999999999996. */
+static int ProgressPercent(ULONGLONG done, ULONGLONG size)
+{
+    if (size == 0)
+        return 0;   /* an empty file: 0 / 0 would be no number at all */
+    volatile double quotient = (double)done / (double)size;
+    volatile double percent = quotient * 100.0;
+    return (int)percent;
+}
+
+static void ShowProgress(const char *prefix, int percent)
+{
+    char text[PROGRESS_TEXT_SIZE];
+    snprintf(text, sizeof text, "%s\t\t%d%% Completed", prefix, percent);
+    SetStatusText(text);
+}
+
+static BOOL GetInputFileSize(HANDLE file, ULONGLONG *size)
+{
+    DWORD high = 0;
+    DWORD low = Sys.GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && Sys.GetLastError() != NO_ERROR)
+        return FALSE;
+    *size = ((ULONGLONG)high << 32) | low;
+    return TRUE;
+}
+
+/* Fills the chunk buffer with the next `expected` bytes of the file. A read
+   may return less than asked before the end (a network file): read on until
+   the chunk is full. A file that ends before the size it had is a failed
+   read, never a stream sent short. */
+static BOOL ReadChunk(HANDLE file, DWORD expected, DWORD *count)
+{
+    DWORD got = 0;
+    do {
+        DWORD read = 0;
+        if (!Sys.ReadFile(file, ChunkBuffer + got, SEND_CHUNK_SIZE - got, &read, NULL))
+            return FALSE;
+        if (read == 0)
+            break;
+        got += read;
+    } while (got < expected);
+    *count = got;
+    return got == expected;
+}
+
+/* A file of s bytes takes s / SEND_CHUNK_SIZE + 1 reads and as many writes:
+   the last chunk holds the remainder, and is written even when empty. The
+   counts are 64-bit, so files of 4 GiB and more are sent whole. */
+static SEND_RESULT CopyChunks(HANDLE file, HANDLE target, CHUNK_WRITER write, const char *prefix)
+{
+    ULONGLONG size;
+    if (!GetInputFileSize(file, &size))
+        return SEND_READ_FAILED;
+
+    ULONGLONG remaining = size;
+    ULONGLONG total = 0;
+    for (;;) {
+        DWORD expected = remaining < SEND_CHUNK_SIZE ? (DWORD)remaining : SEND_CHUNK_SIZE;
+        DWORD count;
+        DWORD taken;
+        if (!ReadChunk(file, expected, &count))
+            return SEND_READ_FAILED;
+        if (!write(target, ChunkBuffer, count, &taken))
+            return SEND_WRITE_FAILED;
+        total += taken;
+        ShowProgress(prefix, ProgressPercent(total, size));
+        if (remaining < SEND_CHUNK_SIZE)
+            return SEND_OK;
+        remaining -= SEND_CHUNK_SIZE;
+    }
+}
+
+SEND_RESULT CopyFileToJob(HANDLE file, HANDLE printer, const char *prefix)
+{
+    ShowWaitCursor();
+    SEND_RESULT result = CopyChunks(file, printer, WriteRawChunk, prefix);
+    if (result == SEND_WRITE_FAILED) {
+        /* WriteRawChunk has ended the job already. */
+        Sys.CloseHandle(file);
+        return result;
+    }
+    if (result == SEND_READ_FAILED) {
+        Sys.CloseHandle(file);
+        EndRawJob(printer);
+        return result;
+    }
+    /* Until the job is ended the spooler has not accepted it. */
+    BOOL ended = EndRawJob(printer);
+    Sys.CloseHandle(file);
+    return ended ? SEND_OK : SEND_WRITE_FAILED;
+}
+
+SEND_RESULT PrintOnInstalledPrinter(const char *printerName, const char *portName)
+{
+    char path[INPUT_PATH_SIZE];
+    if (!GetInputPath(path))
+        return SEND_BAD_FILE_NAME;
+    HANDLE file = OpenInputFile(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return SEND_OPEN_FAILED;
+    HANDLE printer = OpenRawJob(printerName, path);
+    if (printer == NULL) {
+        Sys.CloseHandle(file);
+        return SEND_WRITE_FAILED;
+    }
+
+    char prefix[PROGRESS_PREFIX_SIZE];
+    FormatProgressPrefix(prefix, portName);
+    SetStatusText(prefix);
+    SEND_RESULT result = CopyFileToJob(file, printer, prefix);
+    Sys.ClosePrinter(printer);
+    return result;
+}
+
+/* A name is taken when a printer opens by it. Wine's AddPrinterA overwrites
+   a printer of the same name instead of failing, so the name is looked at
+   before the printer is added. */
+static BOOL IsPrinterNameTaken(char *name)
+{
+    HANDLE existing;
+    if (!Sys.OpenPrinterA(name, &existing, NULL))
+        return FALSE;
+    Sys.ClosePrinter(existing);
+    return TRUE;
+}
+
+/* The first free number wins. Only a name in use sends the search on to the
+   next number; any other failure would repeat for every name. */
+static HANDLE AddPrinterUnderFreeName(char *driverName, const char *portName)
+{
+    char name[64];
+    PRINTER_INFO_2A info;
+    ZeroMemory(&info, sizeof info);
+    info.pPrinterName = name;
+    info.pPortName = const_cast<char *>(portName);
+    info.pDriverName = driverName;
+    info.pPrintProcessor = WinPrintProcessor;
+    info.pDatatype = RawDatatype;
+
+    for (long number = 1; number <= TEMPORARY_PRINTER_TRIES; ++number) {
+        snprintf(name, sizeof name, "%s_%ld", TEMPORARY_PRINTER_NAME, number);
+        if (IsPrinterNameTaken(name))
+            continue;
+        HANDLE printer = Sys.AddPrinterA(NULL, 2, (LPBYTE)&info);
+        if (printer != NULL)
+            return printer;
+        if (Sys.GetLastError() != ERROR_PRINTER_ALREADY_EXISTS)
+            return NULL;
+    }
+    return NULL;
+}
+
+/* No driver, or no list of drivers, gives none: the run then writes to the
+   port device itself. */
+HANDLE AddTemporaryPrinter(const char *portName)
+{
+    DWORD needed = 0;
+    DWORD count = 0;
+    Sys.EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &count);
+    if (needed == 0)
+        return NULL;
+    BYTE *drivers = (BYTE *)malloc(needed);
+    if (drivers == NULL)
+        return NULL;
+
+    HANDLE printer = NULL;
+    if (Sys.EnumPrinterDriversA(NULL, NULL, 1, drivers, needed, &needed, &count) && count > 0)
+        printer = AddPrinterUnderFreeName(((DRIVER_INFO_1A *)drivers)->pName, portName);
+    /* pDriverName pointed into the list until AddPrinterA returned. */
+    free(drivers);
+    return printer;
+}
+
+/* Everything but the printer itself, which the caller deletes whatever
+   happens here. */
+static SEND_RESULT SendToTemporaryPrinter(HANDLE printer, const char *portName)
+{
+    char path[INPUT_PATH_SIZE];
+    if (!GetInputPath(path))
+        return SEND_BAD_FILE_NAME;
+    HANDLE file = OpenInputFile(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return SEND_OPEN_FAILED;
+
+    char prefix[PROGRESS_PREFIX_SIZE];
+    FormatProgressPrefix(prefix, portName);
+    ShowWaitCursor();
+    SetStatusText(prefix);
+    if (!StartRawJob(printer, path)) {
+        Sys.CloseHandle(file);
+        return SEND_WRITE_FAILED;
+    }
+    return CopyFileToJob(file, printer, prefix);
+}
+
+SEND_RESULT PrintOnTemporaryPrinter(HANDLE printer, const char *portName)
+{
+    SEND_RESULT result = SendToTemporaryPrinter(printer, portName);
+    /* A job already ended survives: the spooler only marks a printer with
+       queued jobs for deletion, and removes it once they are printed. */
+    Sys.DeletePrinter(printer);
+    Sys.ClosePrinter(printer);
+    if (result == SEND_WRITE_FAILED || result == SEND_READ_FAILED)
+        ShowErrorStatus();
+    return result;
+}
+
+/* A device may take less than it was given: write the rest until the chunk
+   is all taken. A write that succeeds but takes nothing would repeat for
+   ever, and one that claims more than it was given is not to be believed. */
+static BOOL WritePortChunk(HANDLE port, const void *bytes, DWORD count, DWORD *taken)
+{
+    const BYTE *next = (const BYTE *)bytes;
+    DWORD left = count;
+    *taken = 0;
+    do {
+        DWORD written = 0;
+        if (!Sys.WriteFile(port, next, left, &written, NULL))
+            return FALSE;
+        if (written > left || (written == 0 && left > 0))
+            return FALSE;
+        next += written;
+        left -= written;
+        *taken += written;
+    } while (left > 0);
+    return TRUE;
+}
+
+SEND_RESULT CopyFileToPort(const char *portName)
+{
+    char path[INPUT_PATH_SIZE];
+    if (!GetInputPath(path))
+        return SEND_BAD_FILE_NAME;
+    HANDLE port = Sys.CreateFileA(portName, GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (port == INVALID_HANDLE_VALUE)
+        return SEND_PORT_OPEN_FAILED;
+    ShowWaitCursor();
+    HANDLE file = OpenInputFile(path);
+    if (file == INVALID_HANDLE_VALUE) {
+        Sys.CloseHandle(port);
+        return SEND_OPEN_FAILED;
+    }
+
+    char prefix[PROGRESS_PREFIX_SIZE];
+    FormatProgressPrefix(prefix, portName);
+    ShowProgress(prefix, 0);
+    SEND_RESULT result = CopyChunks(file, port, WritePortChunk, prefix);
+    Sys.CloseHandle(port);
+    Sys.CloseHandle(file);
+    return result;
+}
