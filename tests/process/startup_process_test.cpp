@@ -219,3 +219,69 @@ TEST_F(VantrelProcessTest, TabEnterAndEscapeNeitherMoveTheFocusNorPressAButton)
     }
     EXPECT_EQ(0u, ExitThroughTheButton());
 }
+
+/* Takes every port out of the list the spooler reads and puts each back,
+   with its own type and data, when it goes. */
+class PortsTakenAway {
+public:
+    PortsTakenAway()
+    {
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PORTS_KEY, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_) != ERROR_SUCCESS)
+            return;
+        for (DWORD index = 0;; ++index) {
+            char name[256];
+            BYTE data[1024];
+            DWORD nameLength = sizeof(name), dataLength = sizeof(data), type = 0;
+            if (RegEnumValueA(key_, index, name, &nameLength, NULL, &type, data, &dataLength) != ERROR_SUCCESS)
+                break;
+            saved_.push_back({name, type, std::vector<BYTE>(data, data + dataLength)});
+        }
+        taken_ = true;
+        for (const SAVED_VALUE &value : saved_)
+            taken_ = RegDeleteValueA(key_, value.name.c_str()) == ERROR_SUCCESS && taken_;
+    }
+
+    ~PortsTakenAway()
+    {
+        for (const SAVED_VALUE &value : saved_)
+            RegSetValueExA(key_, value.name.c_str(), 0, value.type, value.data.data(), (DWORD)value.data.size());
+        if (key_ != NULL)
+            RegCloseKey(key_);
+    }
+
+    bool Taken() const { return taken_ && !saved_.empty(); }
+
+private:
+    static constexpr const char *PORTS_KEY = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+    struct SAVED_VALUE {
+        std::string name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    HKEY key_ = NULL;
+    std::vector<SAVED_VALUE> saved_;
+    bool taken_ = false;
+};
+
+TEST_F(VantrelProcessTest, WithoutPortsOnlyTheFailureBoxShowsAndTheExitCodeIsZero)
+{
+    std::string folder = PrepareFolder("no-ports", {"job.prn"});
+    ASSERT_FALSE(folder.empty());
+    {
+        PortsTakenAway noPorts;
+        ASSERT_TRUE(noPorts.Taken()) << "cannot empty the port list";
+        ASSERT_TRUE(LaunchVantrel(folder + "\\vantrel.exe", "", NO_SHOW_STATE, &run));
+        HWND box = WaitForProcessDialog(run);
+        ASSERT_TRUE(box != NULL) << "no box";
+        EXPECT_EQ("Printer List could not be initialised! Program terminated.", RemoteText(GetDlgItem(box, 0xFFFF)));
+        EXPECT_EQ("Printer List Initalisation Error", RemoteText(box));
+        HWND hidden = FindHiddenMainWindow(run);
+        EXPECT_TRUE(hidden != NULL) << "the box's owner, the main window, exists";
+        EXPECT_EQ(hidden, GetWindow(box, GW_OWNER));
+        EXPECT_TRUE(GetDlgItem(hidden, IDC_STATUSBAR) == NULL) << "no status bar is made";
+        PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        DWORD exitCode = 1000;
+        EXPECT_TRUE(WaitForVantrelExit(&run, 10000, &exitCode)) << "still running after the box";
+        EXPECT_EQ(0u, exitCode);
+    }
+}

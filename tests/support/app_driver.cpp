@@ -93,7 +93,7 @@ static HWND FindProcessWindow(DWORD processId, const char *className, HWND exclu
     return search.found;
 }
 
-bool StartVantrel(const std::string &exe, const std::string &arguments, int showState, VANTREL_RUN *run)
+bool LaunchVantrel(const std::string &exe, const std::string &arguments, int showState, VANTREL_RUN *run)
 {
     ZeroMemory(run, sizeof(*run));
     STARTUPINFOA startup;
@@ -108,17 +108,47 @@ bool StartVantrel(const std::string &exe, const std::string &arguments, int show
         commandLine += " " + arguments;
     std::vector<char> writable(commandLine.begin(), commandLine.end());
     writable.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &run->process))
-        return false;
-    WaitForInputIdle(run->process.hProcess, 10000);
+    return CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &run->process)
+           != FALSE;
+}
+
+/* Polls for a visible window of the run's until it shows, the run ends or
+   10 s pass. */
+static HWND WaitForRunWindow(const VANTREL_RUN &run, const char *className, HWND exclude)
+{
     for (int waited = 0; waited < 10000; waited += 20) {
-        run->mainWindow = FindProcessWindow(run->process.dwProcessId, "FirmwareUpdate", NULL);
-        if (run->mainWindow != NULL)
-            return true;
-        if (WaitForSingleObject(run->process.hProcess, 20) == WAIT_OBJECT_0)
-            return false;
+        HWND window = FindProcessWindow(run.process.dwProcessId, className, exclude);
+        if (window != NULL)
+            return window;
+        if (WaitForSingleObject(run.process.hProcess, 20) == WAIT_OBJECT_0)
+            return NULL;
     }
-    return false;
+    return NULL;
+}
+
+bool StartVantrel(const std::string &exe, const std::string &arguments, int showState, VANTREL_RUN *run)
+{
+    if (!LaunchVantrel(exe, arguments, showState, run))
+        return false;
+    run->mainWindow = WaitForRunWindow(*run, "FirmwareUpdate", NULL);
+    return run->mainWindow != NULL;
+}
+
+HWND WaitForProcessDialog(const VANTREL_RUN &run, HWND exclude)
+{
+    return WaitForRunWindow(run, "#32770", exclude);
+}
+
+HWND FindHiddenMainWindow(const VANTREL_RUN &run)
+{
+    for (HWND window = FindWindowExA(NULL, NULL, "FirmwareUpdate", NULL); window != NULL;
+         window = FindWindowExA(NULL, window, "FirmwareUpdate", NULL)) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        if (processId == run.process.dwProcessId && !IsWindowVisible(window))
+            return window;
+    }
+    return NULL;
 }
 
 bool WaitForVantrelExit(VANTREL_RUN *run, DWORD milliseconds, DWORD *exitCode)

@@ -21,6 +21,9 @@
                                 is NO_SHOW_STATE. Waits up to 10 s for the
                                 main window (class "FirmwareUpdate") to show
                                 and fills run. False if it did not.
+     LaunchVantrel(exe, arguments, showState, &run)
+                                the same without waiting for anything;
+                                run.mainWindow stays NULL.
      WaitForVantrelExit(&run, ms, &exitCode)
                                 true when the process ended within ms.
      EndVantrel(&run)           terminates it if it still runs; closes the
@@ -29,6 +32,9 @@
    Looking and acting
      ProcessDialog(run, exclude)       a visible "#32770" window of the run
                                        (message box, About box, open dialog)
+     WaitForProcessDialog(run, exclude)
+                                       the same, waiting up to 10 s for it
+     FindHiddenMainWindow(run)         the run's main window while not shown
      RemoteText(window)                WM_GETTEXT
      RemoteStatusText(run)             the status bar's text (SB_GETTEXTA)
      RemoteFocus(run)                  the window with the focus in the run's
@@ -58,10 +64,13 @@ std::string CopyVantrelInto(const std::string &folder);
 void RemoveScratchFolder(const std::string &path);
 
 bool StartVantrel(const std::string &exe, const std::string &arguments, int showState, VANTREL_RUN *run);
+bool LaunchVantrel(const std::string &exe, const std::string &arguments, int showState, VANTREL_RUN *run);
 bool WaitForVantrelExit(VANTREL_RUN *run, DWORD milliseconds, DWORD *exitCode);
 void EndVantrel(VANTREL_RUN *run);
 
 HWND ProcessDialog(const VANTREL_RUN &run, HWND exclude = NULL);
+HWND WaitForProcessDialog(const VANTREL_RUN &run, HWND exclude = NULL);
+HWND FindHiddenMainWindow(const VANTREL_RUN &run);
 std::string RemoteText(HWND window);
 std::string RemoteStatusText(const VANTREL_RUN &run);
 HWND RemoteFocus(const VANTREL_RUN &run);
