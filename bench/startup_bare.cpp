@@ -1,7 +1,13 @@
 /* The start-up baseline: the least a Win32 program does to show a window
    from a dialog template. Registers a class, creates the empty template
-   window without a dialog procedure, shows it and runs the message loop. */
+   window without a dialog procedure, shows it and runs the message loop.
+   Built with WITH_PORT_LIBRARIES it also loads what any port list needs
+   before its window shows: the common controls and one spooler call. */
 #include <windows.h>
+#ifdef WITH_PORT_LIBRARIES
+#include <commctrl.h>
+#include <winspool.h>
+#endif
 
 static LRESULT CALLBACK BareWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -14,6 +20,11 @@ static LRESULT CALLBACK BareWndProc(HWND window, UINT message, WPARAM wParam, LP
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showState)
 {
+#ifdef WITH_PORT_LIBRARIES
+    InitCommonControls();
+    DWORD needed = 0, returned = 0;
+    EnumPortsA(NULL, 2, NULL, 0, &needed, &returned);
+#endif
     WNDCLASSEXA windowClass;
     ZeroMemory(&windowClass, sizeof(windowClass));
     windowClass.cbSize = sizeof(windowClass);
