@@ -250,14 +250,3 @@ TEST_F(DrawBitmapCenteredTest, ADeviceContextHandedInIsLeftUnreleased)
     EXPECT_EQ(0, ReleaseDC(window, dc)) << "a second release must fail, or the check above proves nothing";
     DestroyWindow(window);
 }
-
-TEST_F(DrawBitmapCenteredTest, NothingToDrawDrawsNothing)
-{
-    HWND window = MakePlainWindow(128, 24);
-    ClearCanvas();
-    DrawBitmapCentered(window, NULL, canvas);
-    DrawBitmapCentered(NULL, logo, canvas);
-    RECT area = DrawnArea();
-    EXPECT_EQ(-1, area.right) << "no pixel drawn";
-    DestroyWindow(window);
-}

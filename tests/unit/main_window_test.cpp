@@ -47,19 +47,6 @@ TEST_F(MainWindowTest, GoFollowsTheEditText)
     }
 }
 
-TEST_F(MainWindowTest, EnableMainControlsSwitchesAllSixAndGoRegardlessOfTheEdit)
-{
-    HWND controls[] = {PortListWindow, FileEditWindow, GoButtonWindow, ExitButtonWindow, BrowseButtonWindow, window};
-    ASSERT_EQ(0, GetWindowTextLengthA(FileEditWindow));
-
-    EnableMainControls(window, FALSE);
-    for (HWND control : controls)
-        EXPECT_FALSE(IsWindowEnabled(control));
-    EnableMainControls(window, TRUE);
-    for (HWND control : controls)
-        EXPECT_TRUE(IsWindowEnabled(control));
-}
-
 /* ---- Double clicks ---- */
 
 /* A real double click, as the mouse posts it, at a point of a control. */
@@ -300,14 +287,6 @@ TEST_F(BrowseTest, CancelLeavesTheEditAndGoAsTheyWere)
         EXPECT_EQ(c.goEnabled, IsWindowEnabled(GoButtonWindow) != FALSE);
     }
     EXPECT_EQ(2u, OpenFileRequests.size());
-}
-
-TEST_F(BrowseTest, AChosenPathOfUpTo259CharactersGoesIntoTheEditWhole)
-{
-    std::string path = "C:\\" + std::string(252, 'd') + ".prn";
-    ASSERT_EQ(259u, path.size());
-    ClickBrowse(path.c_str());
-    EXPECT_EQ(path, WindowText(FileEditWindow));
 }
 
 /* ---- The real open-file dialog ---- */
