@@ -39,11 +39,10 @@ static void ReportVanishedPort(const char *text)
    list, a ticked one after its message. Without an index every item goes.
    Records the row that each survivor shows, in list order, and returns the
    survivors' count. */
-static int RemoveVanishedItems(const PORT_INDEX *index, int *survivorRows)
+static int RemoveVanishedItems(const PORT_INDEX *index, int itemCount, int *survivorRows)
 {
-    int count = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
     int position = 0;
-    for (int looked = 0; looked < count; ++looked) {
+    for (int looked = 0; looked < itemCount; ++looked) {
         char text[PORT_LABEL_SIZE];
         GetPortListItemText(position, 0, text);
         int row = index ? FindPortRow(index, text) : -1;
@@ -108,7 +107,7 @@ void ReconcilePortList(int rowCount)
     for (int i = 0; indexed && i < rowCount; ++i)
         AddPortRow(&index, i);
 
-    int survivors = RemoveVanishedItems(indexed ? &index : NULL, survivorRows);
+    int survivors = RemoveVanishedItems(indexed ? &index : NULL, itemCount, survivorRows);
     if (IsInRowOrder(survivorRows, survivors))
         InsertNewRows(survivorRows, survivors, rowCount);
     else

@@ -20,14 +20,14 @@ bool IsNonNtPlatform(void)
     return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
 }
 
-/* The size probe may fail only for want of a buffer; an empty list may also
-   answer success with 0 bytes needed, as Wine does for connections. The
+/* The size probe may fail only for want of a buffer; an empty list
+   answers success with 0 bytes needed, as Wine does for connections. The
    result is the bytes needed, 0 for an empty list, or -1. */
 static long ProbeResult(BOOL probed, DWORD needed)
 {
     if (probed)
         return 0;
-    if (Sys.GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+    if (Sys.GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed > 0x7FFFFFFF)
         return -1;
     return (long)needed;
 }
@@ -48,7 +48,9 @@ int EnumLocalPorts(PORT_INFO_2A **ports)
         return 0;
     }
     *ports = (PORT_INFO_2A *)buffer;
-    return (int)returned;
+    /* never more entries than the buffer holds, whatever the count says */
+    DWORD fits = (DWORD)(size / sizeof(PORT_INFO_2A));
+    return (int)(returned < fits ? returned : fits);
 }
 
 /* Both printer lists: the local printers and the connections differ in
@@ -69,7 +71,8 @@ static int EnumPrinterList(DWORD flags, PRINTER_INFO_2A **printers)
         return -1;
     }
     *printers = (PRINTER_INFO_2A *)buffer;
-    return (int)returned;
+    DWORD fits = (DWORD)(size / sizeof(PRINTER_INFO_2A));
+    return (int)(returned < fits ? returned : fits);
 }
 
 int EnumLocalPrinters(PRINTER_INFO_2A **printers)
@@ -108,15 +111,18 @@ int CountExcludedPorts(const PORT_INFO_2A *ports, int count)
 }
 
 /* The server is what lies between the printer name's first two characters
-   (normally the leading backslashes) and the next backslash. */
+   (normally the leading backslashes) and the next backslash. The search
+   walks by characters: in a double-byte code page a trail byte may be 0x5C. */
 void FormatConnectionLabel(const char *portName, const char *printerName, char *label)
 {
     snprintf(label, PORT_LABEL_SIZE, "%s on ", portName ? portName : "");
     if (printerName == NULL || printerName[0] == '\0' || printerName[1] == '\0')
         return;
     const char *server = printerName + 2;
-    const char *end = strchr(server, '\\');
-    if (end == NULL)
+    const char *end = server;
+    while (*end != '\0' && *end != '\\')
+        end = CharNextA(end);
+    if (*end == '\0')
         return;
     size_t used = strlen(label);
     size_t length = (size_t)(end - server);
@@ -126,17 +132,43 @@ void FormatConnectionLabel(const char *portName, const char *printerName, char *
     label[used + length] = '\0';
 }
 
-/* Spooler texts are cut to a field's 99 characters; the list item shows
-   the same cut text, so that the two still match. */
-static void CopyFieldText(char *field, const char *text)
+/* Spooler texts are cut to a field's 99 bytes, before a double-byte
+   character that would not fit whole; the list item shows the same cut
+   text, so that the two still match. */
+static size_t StoredLength(const char *text)
 {
-    lstrcpynA(field, text ? text : "", PORT_FIELD_SIZE);
+    size_t length = strlen(text);
+    if (length < PORT_FIELD_SIZE)
+        return length;
+    const char *end = text;
+    while (*end != '\0') {
+        const char *next = CharNextA(end);
+        if (next - text > PORT_FIELD_SIZE - 1)
+            break;
+        end = next;
+    }
+    return (size_t)(end - text);
 }
 
-/* Whether a row's text is the spooler's text as a row would hold it. */
+static void CopyFieldText(char *field, const char *text)
+{
+    if (text == NULL)
+        text = "";
+    size_t length = StoredLength(text);
+    memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+/* Whether a row's text is the spooler's text as a row would hold it. Only
+   a text longer than the field needs the cut worked out. */
 static bool IsStoredText(const char *field, const char *text)
 {
-    return strncmp(field, text ? text : "", PORT_FIELD_SIZE - 1) == 0;
+    if (text == NULL)
+        text = "";
+    size_t length = strlen(field);
+    if (strncmp(field, text, length) != 0)
+        return false;
+    return text[length] == '\0' || (length >= PORT_FIELD_SIZE - 2 && StoredLength(text) == length);
 }
 
 bool FindPrinterForPort(PORT_ENTRY *row, const PRINTER_INFO_2A *printers, int count)
@@ -182,8 +214,10 @@ void AllocatePortTable(const SPOOLER_LISTS *lists)
 
 /* Local ports first, in the spooler's order, then the connections. A row
    whose text an earlier row already has is dropped: the list could not
-   tell the two apart, and the two would go to the same printer anyway.
-   False when there is no memory for the table or its index: no rows. */
+   tell the two apart (two connections with one label would both go to the
+   first one's printer anyway), and every later item would show the row
+   before its own. False when there is no memory for the table or its
+   index: no rows. */
 bool StorePortRows(const SPOOLER_LISTS *lists)
 {
     PORT_INDEX index;

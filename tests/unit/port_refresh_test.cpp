@@ -124,19 +124,6 @@ TEST_F(PortRefreshTest, LocalPortsComeAndGo)
     }
 }
 
-/* A surviving item keeps the description it was given; the row has the
-   spooler's new one. */
-TEST_F(PortRefreshTest, SurvivingItemsKeepTheirOldDescriptions)
-{
-    Spooler.ports = LocalPorts({"LPT1:", "LPT2:"});
-    ASSERT_TRUE(InitList());
-    Spooler.ports[0].description = "renamed";
-    Spooler.ports.push_back({"LPT3:", "new one", ""});
-    RebuildPortTable();
-    EXPECT_EQ((std::vector<std::string>{"LPT1: port", "LPT2: port", "new one"}), ListTexts(1));
-    EXPECT_STREQ("renamed", PortTable[0].szDescription);
-}
-
 TEST_F(PortRefreshTest, PrinterListFailingLeavesEveryLocalPortWithoutPrinter)
 {
     Spooler.ports = LocalPorts({"LPT1:", "LPT2:"});
