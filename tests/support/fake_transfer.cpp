@@ -90,11 +90,35 @@ FAKE_FAULT FakeTransfer::Enter(FAKE_CALL call, const std::string &entry)
     log.push_back(entry);
     int nth = ++callCounts[call];
     auto fault = faults.find({call, nth});
+    FAKE_FAULT chosen = FAKE_FAULT{FAKE_FAULT::NONE, 0};
     if (fault != faults.end())
-        return fault->second;
-    if (schedule)
-        return schedule(call, nth);
-    return FAKE_FAULT{FAKE_FAULT::NONE, 0};
+        chosen = fault->second;
+    else if (schedule)
+        chosen = schedule(call, nth);
+    /* Every call honours a failure; a short answer is recorded by the calls
+       that move bytes, when it changed what they gave. */
+    if (chosen.kind == FAKE_FAULT::FAIL)
+        injected.push_back(FAKE_INJECTION{log.size() - 1, call, chosen, 0, 0, 0});
+    return chosen;
+}
+
+void FakeTransfer::Answered(FAKE_CALL call, const FAKE_FAULT &fault, DWORD requested, uint64_t available, DWORD answered)
+{
+    if (fault.kind == FAKE_FAULT::FAIL) {
+        injected.back().requested = requested;
+        injected.back().available = available;
+    } else if (fault.kind == FAKE_FAULT::SHORT && answered < available) {
+        injected.push_back(FAKE_INJECTION{log.size() - 1, call, fault, requested, available, answered});
+    }
+}
+
+int FakeTransfer::StartJob(const std::string &sink)
+{
+    FAKE_JOB job;
+    job.sink = sink;
+    job.logIndex = log.size() - 1;
+    jobs.push_back(job);
+    return (int)jobs.size() - 1;
 }
 
 DWORD FakeTransfer::Failed(DWORD error)
@@ -107,7 +131,7 @@ HANDLE FakeTransfer::NewHandle(HANDLE_KIND kind, const std::string &name)
 {
     uintptr_t value = nextHandle;
     nextHandle += 4;
-    handles[value] = HANDLE_RECORD{kind, name, true, 0, 0, false, false, false, false};
+    handles[value] = HANDLE_RECORD{kind, name, true, 0, 0, false, false, false, false, false, -1};
     return (HANDLE)value;
 }
 
@@ -125,16 +149,25 @@ FakeTransfer::HANDLE_RECORD *FakeTransfer::Find(HANDLE handle, int kinds, const 
     return &found->second;
 }
 
-void FakeTransfer::Receive(FAKE_SINK &sink, uint64_t offset, const void *bytes, DWORD count)
+void FakeTransfer::Receive(HANDLE_RECORD *record, const void *bytes, DWORD count)
 {
     static std::vector<BYTE> expected;
+    FAKE_SINK &sink = sinks[record->name];
+    FAKE_JOB *job = record->job >= 0 ? &jobs[record->job] : NULL;
+    uint64_t offset = record->position;
+    record->position += count;
     sink.bytes += count;
-    if (!sink.intact || count == 0)
+    if (job)
+        job->bytes += count;
+    if (count == 0)
         return;
     expected.resize(count);
     FillContent(sourceSeed, offset, expected.data(), count);
-    if (memcmp(expected.data(), bytes, count) != 0)
+    if (memcmp(expected.data(), bytes, count) != 0) {
         sink.intact = false;
+        if (job)
+            job->intact = false;
+    }
 }
 
 /* The seam's entries: each logs itself, asks for a fault, checks its
@@ -153,7 +186,11 @@ struct FakeTransferCalls {
         if (access & GENERIC_WRITE) {
             if (!Bound->portDevices.count(path))
                 return Bound->Failed(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
-            return Bound->NewHandle(F::HANDLE_PORT, path);
+        {
+            HANDLE handle = Bound->NewHandle(F::HANDLE_PORT, path);
+            Bound->handles[(uintptr_t)handle].job = Bound->StartJob(path);
+            return handle;
+        }
         }
         auto file = Bound->files.find(path);
         if (file == Bound->files.end())
@@ -175,12 +212,14 @@ struct FakeTransferCalls {
         *read = 0;
         if (!file)
             return Bound->Failed(ERROR_INVALID_HANDLE);
-        if (fault.kind == FAKE_FAULT::FAIL)
-            return Bound->Failed(fault.value);
+        uint64_t left = Bound->files[file->name].size - std::min(file->position, Bound->files[file->name].size);
+        DWORD asked = count;
         if (fault.kind == FAKE_FAULT::SHORT)
             count = std::min(count, fault.value);
-        uint64_t left = Bound->files[file->name].size - std::min(file->position, Bound->files[file->name].size);
-        DWORD got = (DWORD)std::min<uint64_t>(count, left);
+        DWORD got = fault.kind == FAKE_FAULT::FAIL ? 0 : (DWORD)std::min<uint64_t>(count, left);
+        Bound->Answered(FAKE_ReadFile, fault, asked, std::min<uint64_t>(asked, left), got);
+        if (fault.kind == FAKE_FAULT::FAIL)
+            return Bound->Failed(fault.value);
         F::FillContent(file->seed, file->position, (BYTE *)buffer, got);
         file->position += got;
         *read = got;
@@ -194,12 +233,13 @@ struct FakeTransferCalls {
         *written = 0;
         if (!port)
             return Bound->Failed(ERROR_INVALID_HANDLE);
-        if (fault.kind == FAKE_FAULT::FAIL)
-            return Bound->Failed(fault.value);
+        DWORD asked = count;
         if (fault.kind == FAKE_FAULT::SHORT)
             count = std::min(count, fault.value);
-        Bound->Receive(Bound->sinks[port->name], port->position, bytes, count);
-        port->position += count;
+        Bound->Answered(FAKE_WriteFile, fault, asked, asked, fault.kind == FAKE_FAULT::FAIL ? 0 : count);
+        if (fault.kind == FAKE_FAULT::FAIL)
+            return Bound->Failed(fault.value);
+        Bound->Receive(port, bytes, count);
         *written = count;
         return TRUE;
     }
@@ -240,6 +280,8 @@ struct FakeTransferCalls {
         if (!record)
             return Bound->Failed(ERROR_INVALID_HANDLE);
         record->open = false;
+        if (record->job >= 0 && fault.kind != FAKE_FAULT::FAIL)
+            Bound->jobs[record->job].ended = true;
         return fault.kind == FAKE_FAULT::FAIL ? Bound->Failed(fault.value) : TRUE;
     }
 
@@ -283,6 +325,7 @@ struct FakeTransferCalls {
         F::HANDLE_RECORD *printer = PrinterCall(FAKE_DeletePrinter, "DeletePrinter", handle, &fault);
         if (!printer)
             return Bound->Failed(ERROR_INVALID_HANDLE);
+        printer->deleteTried = true;
         if (fault.kind == FAKE_FAULT::FAIL)
             return Bound->Failed(fault.value);
         printer->deleted = true;
@@ -311,7 +354,7 @@ struct FakeTransferCalls {
             return Bound->Failed(ERROR_INVALID_HANDLE);
         if (printer->inDocument)
             Bound->problems.push_back("ClosePrinter " + printer->name + " with its job still open");
-        if (printer->addedHere && !printer->deleted)
+        if (printer->addedHere && !printer->deleteTried)
             Bound->problems.push_back("ClosePrinter " + printer->name + " before it was deleted");
         printer->open = false;
         return fault.kind == FAKE_FAULT::FAIL ? Bound->Failed(fault.value) : TRUE;
@@ -335,6 +378,7 @@ struct FakeTransferCalls {
         sink.outputFileNull = document->pOutputFile == NULL;
         printer->inDocument = true;
         printer->position = 0;
+        printer->job = Bound->StartJob(printer->name);
         return (DWORD)sink.jobsStarted;
     }
 
@@ -362,12 +406,13 @@ struct FakeTransferCalls {
             return Bound->Failed(ERROR_INVALID_HANDLE);
         if (!printer->inPage)
             Bound->problems.push_back("WritePrinter outside a page");
-        if (fault.kind == FAKE_FAULT::FAIL)
-            return Bound->Failed(fault.value);
+        DWORD asked = count;
         if (fault.kind == FAKE_FAULT::SHORT)
             count = std::min(count, fault.value);
-        Bound->Receive(Bound->sinks[printer->name], printer->position, bytes, count);
-        printer->position += count;
+        Bound->Answered(FAKE_WritePrinter, fault, asked, asked, fault.kind == FAKE_FAULT::FAIL ? 0 : count);
+        if (fault.kind == FAKE_FAULT::FAIL)
+            return Bound->Failed(fault.value);
+        Bound->Receive(printer, bytes, count);
         *written = count;
         return TRUE;
     }
@@ -396,6 +441,8 @@ struct FakeTransferCalls {
         if (fault.kind == FAKE_FAULT::FAIL)
             return Bound->Failed(fault.value);
         Bound->sinks[printer->name].jobsEnded++;
+        if (printer->job >= 0)
+            Bound->jobs[printer->job].ended = true;
         return TRUE;
     }
 };

@@ -17,6 +17,9 @@
    - A log of every call, in order, and a record of every handle given out:
      Problems() lists double closes, unknown handles and calls out of order,
      OpenHandles() what was never closed.
+   - A record of every fault that changed an answer (injected), and of every
+     job a printer started and every open of a port device (jobs), with
+     what each received.
 
    Failures set the thread's last error with SetLastError, as the fake
    spooler's do. Bind() puts it behind Sys (the SeamTest fixture puts the
@@ -61,6 +64,26 @@ struct FAKE_SINK {
     bool outputFileNull = true;
 };
 
+/* A fault that was asked for, and what the call answered with it. */
+struct FAKE_INJECTION {
+    size_t logIndex;
+    FAKE_CALL call;
+    FAKE_FAULT fault;
+    DWORD requested;        /* ReadFile, WriteFile, WritePrinter: the count asked */
+    uint64_t available;     /* what the normal answer would have given */
+    DWORD answered;         /* what this answer gave */
+};
+
+/* One job on a printer (StartDocPrinterA to EndDocPrinter), or one open of
+   a port device (CreateFileA to CloseHandle). */
+struct FAKE_JOB {
+    std::string sink;
+    size_t logIndex;        /* of the call that started it */
+    uint64_t bytes = 0;
+    bool intact = true;
+    bool ended = false;     /* EndDocPrinter succeeded; a device: closed */
+};
+
 struct FAKE_ADDED_PRINTER {     /* the PRINTER_INFO_2 handed to AddPrinterA */
     std::string name, port, driver, processor, datatype;
     bool otherFieldsZero;
@@ -91,6 +114,8 @@ public:
     FAKE_SINK &Sink(const std::string &name) { return sinks[name]; }
     bool PrinterExists(const std::string &name) const;
     std::vector<FAKE_ADDED_PRINTER> added;
+    std::vector<FAKE_INJECTION> injected;
+    std::vector<FAKE_JOB> jobs;
     const std::vector<std::string> &Problems() const { return problems; }
     std::vector<std::string> OpenHandles() const;
 
@@ -115,13 +140,17 @@ private:
         uint32_t seed;          /* file: its content */
         bool inDocument, inPage, deleted;
         bool addedHere;         /* printer: from AddPrinterA, to be deleted before it is closed */
+        bool deleteTried;       /* DeletePrinter was called, whatever it answered */
+        int job;                /* index in jobs of the current job or open, or -1 */
     };
 
     FAKE_FAULT Enter(FAKE_CALL call, const std::string &entry);
     DWORD Failed(DWORD error);
     HANDLE NewHandle(HANDLE_KIND kind, const std::string &name);
     HANDLE_RECORD *Find(HANDLE handle, int kinds, const char *call);
-    void Receive(FAKE_SINK &sink, uint64_t offset, const void *bytes, DWORD count);
+    void Receive(HANDLE_RECORD *record, const void *bytes, DWORD count);
+    void Answered(FAKE_CALL call, const FAKE_FAULT &fault, DWORD requested, uint64_t available, DWORD answered);
+    int StartJob(const std::string &sink);
 
     std::map<std::string, FILE_RECORD> files;
     std::map<std::string, bool> printers;       /* name -> still installed */

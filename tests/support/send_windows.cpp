@@ -53,8 +53,11 @@ SendWindows::~SendWindows()
 
 LRESULT CALLBACK SendWindows::StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == SB_SETTEXTA)
+    if (message == SB_SETTEXTA) {
         Current->statusTexts.push_back((const char *)lParam);
+        if (Current->onStatusText)
+            Current->onStatusText(Current->statusTexts.back());
+    }
     return CallWindowProcA(Current->statusProc, window, message, wParam, lParam);
 }
 

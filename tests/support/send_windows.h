@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
     HWND list;
     HWND status;
     std::vector<std::string> statusTexts;   /* every SB_SETTEXTA, in order */
+    /* Called with each text as it is set, while the sender waits for the
+       status bar: what the sender has done so far can be looked at. */
+    std::function<void(const std::string &)> onStatusText;
 
 private:
     static LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
