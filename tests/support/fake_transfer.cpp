@@ -280,7 +280,7 @@ struct FakeTransferCalls {
         if (!record)
             return Bound->Failed(ERROR_INVALID_HANDLE);
         record->open = false;
-        if (record->job >= 0 && fault.kind != FAKE_FAULT::FAIL)
+        if (record->job >= 0)
             Bound->jobs[record->job].ended = true;
         return fault.kind == FAKE_FAULT::FAIL ? Bound->Failed(fault.value) : TRUE;
     }
@@ -303,7 +303,8 @@ struct FakeTransferCalls {
         FAKE_ADDED_PRINTER added{info.pPrinterName, info.pPortName ? info.pPortName : "",
                                  info.pDriverName ? info.pDriverName : "",
                                  info.pPrintProcessor ? info.pPrintProcessor : "",
-                                 info.pDatatype ? info.pDatatype : "", false};
+                                 info.pDatatype ? info.pDatatype : "", false,
+                                 Bound->log.size() - 1};
         PRINTER_INFO_2A zero, rest = info;
         ZeroMemory(&zero, sizeof zero);
         rest.pPrinterName = rest.pPortName = rest.pDriverName = rest.pPrintProcessor = rest.pDatatype = NULL;

@@ -87,6 +87,7 @@ struct FAKE_JOB {
 struct FAKE_ADDED_PRINTER {     /* the PRINTER_INFO_2 handed to AddPrinterA */
     std::string name, port, driver, processor, datatype;
     bool otherFieldsZero;
+    size_t logIndex;            /* of the AddPrinterA that added it */
 };
 
 class FakeTransfer {
