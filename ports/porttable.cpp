@@ -171,10 +171,17 @@ static bool IsStoredText(const char *field, const char *text)
     return text[length] == '\0' || (length >= PORT_FIELD_SIZE - 2 && StoredLength(text) == length);
 }
 
+/* A printer is opened by its name alone. A name that a row cannot hold
+   whole is never taken: cut short, it could name another printer. */
+static bool FitsField(const char *text)
+{
+    return text != NULL && strlen(text) < PORT_FIELD_SIZE;
+}
+
 bool FindPrinterForPort(PORT_ENTRY *row, const PRINTER_INFO_2A *printers, int count)
 {
     for (int i = 0; i < count; ++i) {
-        if (IsStoredText(row->szPortName, printers[i].pPortName)) {
+        if (IsStoredText(row->szPortName, printers[i].pPortName) && FitsField(printers[i].pPrinterName)) {
             row->Attributes = (LONG)printers[i].Attributes;
             CopyFieldText(row->szPrinterName, printers[i].pPrinterName);
             return true;
@@ -214,9 +221,8 @@ void AllocatePortTable(const SPOOLER_LISTS *lists)
 
 /* Local ports first, in the spooler's order, then the connections. A row
    whose text an earlier row already has is dropped: the list could not
-   tell the two apart (two connections with one label would both go to the
-   first one's printer anyway), and every later item would show the row
-   before its own. False when there is no memory for the table or its
+   tell the two apart, and every later item would show the row before its
+   own. False when there is no memory for the table or its
    index: no rows. */
 bool StorePortRows(const SPOOLER_LISTS *lists)
 {
@@ -240,21 +246,21 @@ bool StorePortRows(const SPOOLER_LISTS *lists)
             ++r;
     }
 
+    /* A connection is its own printer. Connections on other servers may
+       have ports of the same name: taking the first of them would send to
+       another printer than the row shows. */
     for (int i = 0; !lists->nonNt && i < lists->connectionCount; ++i) {
         const PRINTER_INFO_2A *connection = &lists->connections[i];
-        if (IsExcludedPortName(connection->pPortName))
+        if (IsExcludedPortName(connection->pPortName) || !FitsField(connection->pPrinterName))
             continue;
         char label[PORT_LABEL_SIZE];
         FormatConnectionLabel(connection->pPortName, connection->pPrinterName, label);
         PORT_ENTRY *row = &PortTable[r];
         ZeroMemory(row, sizeof(*row));
-        CopyFieldText(row->szPortName, connection->pPortName);
-        CopyFieldText(row->szDescription, connection->pPrinterName);
-        /* By its own port, over the connections: the first connection on
-           that port gives the printer, and this one matches at the latest. */
-        if (!FindPrinterForPort(row, lists->connections, lists->connectionCount))
-            row->Attributes = PORT_NO_PRINTER;
         CopyFieldText(row->szPortName, label);
+        CopyFieldText(row->szDescription, connection->pPrinterName);
+        CopyFieldText(row->szPrinterName, connection->pPrinterName);
+        row->Attributes = (LONG)connection->Attributes;
         if (AddPortRow(&index, r))
             ++r;
     }

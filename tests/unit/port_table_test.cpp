@@ -244,9 +244,9 @@ TEST_F(FirstFillTest, LocalPortsAndConnections)
                   "LPT1:|Printer Port|Laser|576",
                   "LPT2:|Local Port||-1",
                   "USB001|Local Port|Inkjet|0",
-                  /* both connections on one port take the first one's printer */
+                  /* each connection is its own printer, whatever port it shares */
                   "IP_10.0.0.9 on alpha|\\\\alpha\\Front|\\\\alpha\\Front|80",
-                  "IP_10.0.0.9 on beta|\\\\beta\\Back|\\\\alpha\\Front|80",
+                  "IP_10.0.0.9 on beta|\\\\beta\\Back|\\\\beta\\Back|16",
                   "NE01: on gamma|\\\\gamma\\Wide|\\\\gamma\\Wide|0",
               }),
               Rows());
@@ -302,26 +302,29 @@ TEST_F(FirstFillTest, OutcomesByScript)
 }
 
 /* Texts longer than a field are cut to 99 characters, in the row and in
-   the item alike, and the row still finds its printer. */
+   the item alike, and the row still finds its printer. A printer's name is
+   never cut: cut, it could open another printer, so a printer whose name
+   does not fit is not taken, and such a connection is not offered. */
 TEST_F(FirstFillTest, LongTextsAreCutAlike)
 {
     std::string longPort = "LPT_" + std::string(140, 'p');
     std::string longDescription(180, 'd');
     std::string longPrinter = "\\\\server\\" + std::string(150, 'q');
     std::string longConnectionPort = "IP_" + std::string(120, 'c');
-    Spooler.ports = {{longPort, longDescription, std::string(120, 'm')}};
-    Spooler.printers = {{longPrinter, longPort, 0x240}};
-    Spooler.connections = {{longPrinter, longConnectionPort, 0x10}};
+    Spooler.ports = {{longPort, longDescription, std::string(120, 'm')}, {"LPT1:", "", ""}};
+    Spooler.printers = {{longPrinter, longPort, 0x240}, {"Laser", longPort, 0x40}, {longPrinter, "LPT1:", 0x240}};
+    Spooler.connections = {{"\\\\server\\q", longConnectionPort, 0x10}, {longPrinter, "IP_2", 0x10}};
     ASSERT_TRUE(InitList());
 
-    ASSERT_EQ(2, PortTableCount);
+    ASSERT_EQ(3, PortTableCount);
     const PORT_ENTRY &local = PortTable[0];
     EXPECT_EQ(longPort.substr(0, 99), local.szPortName);
     EXPECT_EQ(longDescription.substr(0, 99), local.szDescription);
-    EXPECT_EQ(longPrinter.substr(0, 99), local.szPrinterName);
+    EXPECT_STREQ("Laser", local.szPrinterName);
     EXPECT_EQ(std::string(99, 'm'), local.szMonitorName);
-    EXPECT_EQ(0x240, local.Attributes);
-    const PORT_ENTRY &connection = PortTable[1];
+    EXPECT_EQ(0x40, local.Attributes);
+    EXPECT_EQ(PORT_NO_PRINTER, PortTable[1].Attributes);
+    const PORT_ENTRY &connection = PortTable[2];
     EXPECT_EQ((longConnectionPort + " on server").substr(0, 99), connection.szPortName);
     EXPECT_EQ(0x10, connection.Attributes);
     ExpectListShowsTable();
