@@ -43,9 +43,12 @@ SendWindows::SendWindows()
     MainWindowHandle = main;
 }
 
+/* A newer set made before this one ended keeps the shell's handles. */
 SendWindows::~SendWindows()
 {
     DestroyWindow(main);
+    if (Current != this)
+        return;
     FileEditWindow = StatusBarWindow = PortListWindow = MainWindowHandle = NULL;
     GoButtonWindow = ExitButtonWindow = BrowseButtonWindow = NULL;
     Current = NULL;
