@@ -38,6 +38,7 @@ static void ShowWaitCursor(void)
    short, since the shorter text could name another file. */
 static BOOL GetInputPath(char *path)
 {
+    path[0] = '\0';
     LRESULT length = SendMessageA(FileEditWindow, WM_GETTEXT, INPUT_PATH_SIZE, (LPARAM)path);
     if (length > MAX_PATH - 1)
         return FALSE;

@@ -243,6 +243,15 @@ struct FakeTransferCalls {
         return fault.kind == FAKE_FAULT::FAIL ? Bound->Failed(fault.value) : TRUE;
     }
 
+    /* The calls on a printer handle share this shape: check the handle, log,
+       ask for a fault. */
+    static F::HANDLE_RECORD *PrinterCall(FAKE_CALL call, const char *name, HANDLE handle, FAKE_FAULT *fault)
+    {
+        F::HANDLE_RECORD *printer = Bound->Find(handle, F::HANDLE_PRINTER, name);
+        *fault = Bound->Enter(call, Format("%s %s", name, printer ? printer->name.c_str() : "?"));
+        return printer;
+    }
+
     static HANDLE WINAPI AddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
     {
         PRINTER_INFO_2A info = *(PRINTER_INFO_2A *)buffer;
@@ -270,8 +279,8 @@ struct FakeTransferCalls {
 
     static BOOL WINAPI DeletePrinter(HANDLE handle)
     {
-        F::HANDLE_RECORD *printer = Bound->Find(handle, F::HANDLE_PRINTER, "DeletePrinter");
-        FAKE_FAULT fault = Bound->Enter(FAKE_DeletePrinter, "DeletePrinter " + (printer ? printer->name : "?"));
+        FAKE_FAULT fault;
+        F::HANDLE_RECORD *printer = PrinterCall(FAKE_DeletePrinter, "DeletePrinter", handle, &fault);
         if (!printer)
             return Bound->Failed(ERROR_INVALID_HANDLE);
         if (fault.kind == FAKE_FAULT::FAIL)
@@ -296,8 +305,8 @@ struct FakeTransferCalls {
 
     static BOOL WINAPI ClosePrinter(HANDLE handle)
     {
-        F::HANDLE_RECORD *printer = Bound->Find(handle, F::HANDLE_PRINTER, "ClosePrinter");
-        FAKE_FAULT fault = Bound->Enter(FAKE_ClosePrinter, "ClosePrinter " + (printer ? printer->name : "?"));
+        FAKE_FAULT fault;
+        F::HANDLE_RECORD *printer = PrinterCall(FAKE_ClosePrinter, "ClosePrinter", handle, &fault);
         if (!printer)
             return Bound->Failed(ERROR_INVALID_HANDLE);
         if (printer->inDocument)
@@ -308,18 +317,10 @@ struct FakeTransferCalls {
         return fault.kind == FAKE_FAULT::FAIL ? Bound->Failed(fault.value) : TRUE;
     }
 
-    /* The job calls share this shape: log, check the handle, fault. */
-    static F::HANDLE_RECORD *JobCall(FAKE_CALL call, const char *name, HANDLE handle, FAKE_FAULT *fault)
-    {
-        F::HANDLE_RECORD *printer = Bound->Find(handle, F::HANDLE_PRINTER, name);
-        *fault = Bound->Enter(call, Format("%s %s", name, printer ? printer->name.c_str() : "?"));
-        return printer;
-    }
-
     static DWORD WINAPI StartDocPrinterA(HANDLE handle, DWORD level, LPBYTE buffer)
     {
         FAKE_FAULT fault;
-        F::HANDLE_RECORD *printer = JobCall(FAKE_StartDocPrinterA, "StartDocPrinterA", handle, &fault);
+        F::HANDLE_RECORD *printer = PrinterCall(FAKE_StartDocPrinterA, "StartDocPrinterA", handle, &fault);
         if (!printer)
             return Bound->Failed(ERROR_INVALID_HANDLE);
         if (fault.kind == FAKE_FAULT::FAIL)
@@ -340,7 +341,7 @@ struct FakeTransferCalls {
     static BOOL WINAPI StartPagePrinter(HANDLE handle)
     {
         FAKE_FAULT fault;
-        F::HANDLE_RECORD *printer = JobCall(FAKE_StartPagePrinter, "StartPagePrinter", handle, &fault);
+        F::HANDLE_RECORD *printer = PrinterCall(FAKE_StartPagePrinter, "StartPagePrinter", handle, &fault);
         if (!printer)
             return Bound->Failed(ERROR_INVALID_HANDLE);
         if (!printer->inDocument || printer->inPage)
@@ -374,7 +375,7 @@ struct FakeTransferCalls {
     static BOOL WINAPI EndPagePrinter(HANDLE handle)
     {
         FAKE_FAULT fault;
-        F::HANDLE_RECORD *printer = JobCall(FAKE_EndPagePrinter, "EndPagePrinter", handle, &fault);
+        F::HANDLE_RECORD *printer = PrinterCall(FAKE_EndPagePrinter, "EndPagePrinter", handle, &fault);
         if (!printer)
             return Bound->Failed(ERROR_INVALID_HANDLE);
         if (!printer->inPage)
@@ -386,7 +387,7 @@ struct FakeTransferCalls {
     static BOOL WINAPI EndDocPrinter(HANDLE handle)
     {
         FAKE_FAULT fault;
-        F::HANDLE_RECORD *printer = JobCall(FAKE_EndDocPrinter, "EndDocPrinter", handle, &fault);
+        F::HANDLE_RECORD *printer = PrinterCall(FAKE_EndDocPrinter, "EndDocPrinter", handle, &fault);
         if (!printer)
             return Bound->Failed(ERROR_INVALID_HANDLE);
         if (!printer->inDocument || printer->inPage)

@@ -94,6 +94,7 @@ static std::ostream &operator<<(std::ostream &out, const BOX &box)
 
 enum ROAD { INSTALLED, TEMPORARY, DIRECT };
 static const char *const RoadNames[] = {"installed", "temporary", "direct"};
+static const char *const RoadSinks[] = {"Queue1", "Temporary Printer_1", "LPT1:"};
 
 /* LPT1: takes the road under test; LPT2:, ticked too, has a queue that
    works, so that whether the run went on shows in what it received. */
@@ -183,6 +184,11 @@ TEST_F(SendRunTest, EachResultGivesItsBoxesStatusAndStopRule)
         }
         if (row.road == TEMPORARY) {
             EXPECT_EQ(fake.added.size(), 1u);
+        }
+        if (row.boxes.empty()) {
+            FAKE_SINK &sink = fake.Sink(RoadSinks[row.road]);
+            EXPECT_EQ(sink.bytes, 3 * SEND_CHUNK_SIZE / 2);
+            EXPECT_TRUE(sink.intact);
         }
         ExpectWindowGivenBack();
     }

@@ -1,0 +1,86 @@
+/* Runs one transfer road the way the program does: the path in a real file
+   edit, the progress in a real status bar of a window owned by another
+   thread (every status text is a thread switch, as in a run).
+
+     vantrel_send_bench [--hidden] direct PORT FILE
+     vantrel_send_bench [--hidden] installed QUEUE PORT FILE
+
+   --hidden leaves the window hidden, so that the status bar is never
+   painted: what the progress display costs shows against a visible one.
+
+   Prints "start", "end" (seconds since 1970, taken just before and after
+   the road), "result", and the process's working set before the road and
+   at its peak, in bytes. */
+#include "send.h"
+#include "shell.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <stdio.h>
+#include <string.h>
+
+static double UnixNow(void)
+{
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    ULONGLONG ticks = ((ULONGLONG)now.dwHighDateTime << 32) | now.dwLowDateTime;
+    return (double)(ticks - 116444736000000000ull) / 1e7;
+}
+
+static HANDLE WindowsReady;
+static bool Hidden;
+
+/* The user-interface thread: owns the edit and the status bar and pumps
+   their messages while the main thread sends. */
+static DWORD WINAPI WindowThread(LPVOID path)
+{
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+    HWND main = CreateWindowA("STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 500, 200,
+                              NULL, NULL, GetModuleHandleA(NULL), NULL);
+    FileEditWindow = CreateWindowA("EDIT", (const char *)path, WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
+                                   0, 0, 400, 24, main, NULL, GetModuleHandleA(NULL), NULL);
+    StatusBarWindow = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "Ready", main, 150);
+    if (!Hidden)
+        ShowWindow(main, SW_SHOW);
+    SetEvent(WindowsReady);
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
+}
+
+static SIZE_T WorkingSet(bool peak)
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize;
+}
+
+int main(int argc, char **argv)
+{
+    Hidden = argc > 1 && strcmp(argv[1], "--hidden") == 0;
+    if (Hidden) {
+        --argc;
+        ++argv;
+    }
+    bool direct = argc == 4 && strcmp(argv[1], "direct") == 0;
+    bool installed = argc == 5 && strcmp(argv[1], "installed") == 0;
+    if (!direct && !installed) {
+        fprintf(stderr, "usage: vantrel_send_bench [--hidden] direct PORT FILE | installed QUEUE PORT FILE\n");
+        return 2;
+    }
+    WindowsReady = CreateEventA(NULL, TRUE, FALSE, NULL);
+    CreateThread(NULL, 0, WindowThread, argv[argc - 1], 0, NULL);
+    WaitForSingleObject(WindowsReady, INFINITE);
+
+    SIZE_T before = WorkingSet(false);
+    double start = UnixNow();
+    SEND_RESULT result = direct ? CopyFileToPort(argv[2]) : PrintOnInstalledPrinter(argv[2], argv[3]);
+    double end = UnixNow();
+    printf("start %.6f\nend %.6f\nresult %d\nworking_set_before %lu\nworking_set_peak %lu\n",
+           start, end, result, (unsigned long)before, (unsigned long)WorkingSet(true));
+    return result == SEND_OK ? 0 : 1;
+}
