@@ -10,9 +10,14 @@
 #include <process.h>
 #include <stdio.h>
 
+/* Closing a modal box enables its owner, even one that was disabled before
+   the box (seen under Wine). The run goes on after the box, and its window
+   must stay disabled until the run gives it back: enabled, its close box
+   would end the program in the middle of a transfer. */
 static void ShowSendError(HWND owner, const char *text, const char *caption)
 {
     Sys.MessageBoxA(owner, text, caption, MB_OK | MB_ICONERROR);
+    EnableWindow(owner, FALSE);
 }
 
 static void ShowPortError(HWND owner, const char *format, const char *portName, const char *caption)

@@ -186,29 +186,70 @@ std::string RemoteText(HWND window)
     return text;
 }
 
-/* SB_GETTEXTA carries a pointer that Wine does not marshal: the text is
-   fetched into memory of the run's own. */
+/* A page of memory in the run's process, for the common controls' messages
+   that carry pointers: Wine does not marshal them, so the control reads and
+   writes its own memory at the address it is given. */
+class RemotePage {
+public:
+    static const size_t Size = 4096;
+
+    explicit RemotePage(const VANTREL_RUN &run)
+    {
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               run.process.dwProcessId);
+        if (process_ != NULL)
+            remote_ = (char *)VirtualAllocEx(process_, NULL, Size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemotePage()
+    {
+        if (remote_ != NULL)
+            VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
+        if (process_ != NULL)
+            CloseHandle(process_);
+    }
+    RemotePage(const RemotePage &) = delete;
+    RemotePage &operator=(const RemotePage &) = delete;
+
+    bool Ok() const { return remote_ != NULL; }
+    char *At(size_t offset) const { return remote_ + offset; }
+    bool Write(size_t offset, const void *bytes, size_t count)
+    {
+        return offset + count <= Size && WriteProcessMemory(process_, remote_ + offset, bytes, count, NULL);
+    }
+    bool Read(size_t offset, void *bytes, size_t count)
+    {
+        return offset + count <= Size && ReadProcessMemory(process_, remote_ + offset, bytes, count, NULL);
+    }
+    /* A NUL-terminated text at offset, at most up to the page's end. */
+    std::string ReadText(size_t offset)
+    {
+        std::vector<char> text(Size - offset + 1, '\0');
+        if (!Read(offset, text.data(), Size - offset))
+            return "(cannot read)";
+        return text.data();
+    }
+
+private:
+    HANDLE process_ = NULL;
+    char *remote_ = NULL;
+};
+
+/* The page is zeroed when committed, and the program's status texts are far
+   shorter than it: a text that grew between the two messages still ends
+   inside the page. */
 std::string RemoteStatusText(const VANTREL_RUN &run)
 {
     HWND statusBar = GetDlgItem(run.mainWindow, IDC_STATUSBAR);
     if (statusBar == NULL)
         return "(no status bar)";
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 run.process.dwProcessId);
-    if (process == NULL)
-        return "(cannot open the process)";
-    std::string text = "(cannot read)";
     LRESULT length = LOWORD(SendMessageA(statusBar, SB_GETTEXTLENGTHA, 0, 0));
-    void *remote = VirtualAllocEx(process, NULL, length + 1, MEM_COMMIT, PAGE_READWRITE);
-    if (remote != NULL) {
-        std::vector<char> local(length + 1, '\0');
-        SendMessageA(statusBar, SB_GETTEXTA, 0, (LPARAM)remote);
-        if (ReadProcessMemory(process, remote, local.data(), length + 1, NULL))
-            text.assign(local.data(), length);
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    return text;
+    if ((size_t)length >= RemotePage::Size / 2)
+        return "(too long)";
+    RemotePage page(run);
+    if (!page.Ok())
+        return "(cannot open the process)";
+    SendMessageA(statusBar, SB_GETTEXTA, 0, (LPARAM)page.At(0));
+    return page.ReadText(0);
 }
 
 HWND RemoteFocus(const VANTREL_RUN &run)
@@ -248,4 +289,186 @@ bool SyncWithRun(HWND edit)
             return false;
     }
     return true;
+}
+
+void PostDoubleClick(HWND window, int x, int y)
+{
+    LPARAM where = MAKELPARAM(x, y);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageA(window, WM_LBUTTONUP, 0, where);
+    PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+    PostMessageA(window, WM_LBUTTONUP, 0, where);
+}
+
+static HWND PortList(const VANTREL_RUN &run)
+{
+    return GetDlgItem(run.mainWindow, IDC_PORTLIST);
+}
+
+/* LVM_GETITEMTEXTA with the LVITEMA and its text buffer in one remote page. */
+std::vector<std::string> RemotePortTexts(const VANTREL_RUN &run)
+{
+    std::vector<std::string> texts;
+    HWND list = PortList(run);
+    RemotePage page(run);
+    if (list == NULL || !page.Ok())
+        return texts;
+    const size_t textAt = 256;
+    int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int item = 0; item < count; ++item) {
+        LVITEMA request;
+        ZeroMemory(&request, sizeof(request));
+        request.iSubItem = 0;
+        request.pszText = page.At(textAt);
+        request.cchTextMax = (int)(RemotePage::Size - textAt);
+        char nothing = '\0';
+        if (!page.Write(0, &request, sizeof(request)) || !page.Write(textAt, &nothing, 1))
+            break;
+        SendMessageA(list, LVM_GETITEMTEXTA, item, (LPARAM)page.At(0));
+        texts.push_back(page.ReadText(textAt));
+    }
+    return texts;
+}
+
+int RemotePortCheck(const VANTREL_RUN &run, int item)
+{
+    return (int)((SendMessageA(PortList(run), LVM_GETITEMSTATE, item, LVIS_STATEIMAGEMASK) & 0xF000) >> 12);
+}
+
+static bool RemoteItemRect(const VANTREL_RUN &run, UINT message, int item, int subItem, int part, RECT *rect)
+{
+    RemotePage page(run);
+    RECT request = {part, subItem, 0, 0};
+    if (!page.Ok() || !page.Write(0, &request, sizeof(request)))
+        return false;
+    if (!SendMessageA(PortList(run), message, item, (LPARAM)page.At(0)))
+        return false;
+    return page.Read(0, rect, sizeof(*rect));
+}
+
+static bool RemoteHitTest(const VANTREL_RUN &run, POINT at, LVHITTESTINFO *info)
+{
+    RemotePage page(run);
+    ZeroMemory(info, sizeof(*info));
+    info->pt = at;
+    if (!page.Ok() || !page.Write(0, info, sizeof(*info)))
+        return false;
+    SendMessageA(PortList(run), LVM_HITTEST, 0, (LPARAM)page.At(0));
+    return page.Read(0, info, sizeof(*info));
+}
+
+/* The check box is not a rectangle the list reports: the row's left end is
+   hit-tested point by point, and the middle of the part that is the state
+   icon is taken. */
+bool PortCheckBoxPoint(const VANTREL_RUN &run, int item, POINT *at)
+{
+    RECT bounds;
+    if (!RemoteItemRect(run, LVM_GETITEMRECT, item, 0, LVIR_BOUNDS, &bounds))
+        return false;
+    int y = (bounds.top + bounds.bottom) / 2;
+    int first = -1, last = -1;
+    for (int x = bounds.left; x < bounds.left + 48 && x < bounds.right; ++x) {
+        LVHITTESTINFO info;
+        if (!RemoteHitTest(run, POINT{x, y}, &info))
+            return false;
+        bool onBox = info.iItem == item && (info.flags & LVHT_ONITEMSTATEICON) != 0;
+        if (onBox && first < 0)
+            first = x;
+        if (onBox)
+            last = x;
+        if (!onBox && first >= 0)
+            break;
+    }
+    if (first < 0)
+        return false;
+    *at = POINT{(first + last) / 2, y};
+    return true;
+}
+
+bool PortDescriptionPoint(const VANTREL_RUN &run, int item, POINT *at)
+{
+    RECT bounds;
+    if (!RemoteItemRect(run, LVM_GETSUBITEMRECT, item, 1, LVIR_LABEL, &bounds))
+        return false;
+    *at = POINT{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+    return true;
+}
+
+SEEN_BOX ReadMessageBox(HWND box)
+{
+    SEEN_BOX seen;
+    seen.caption = RemoteText(box);
+    seen.text = RemoteText(GetDlgItem(box, 0xFFFF));
+    seen.owner = GetWindow(box, GW_OWNER);
+    return seen;
+}
+
+/* A box is closed by a posted click on its OK button: it runs its own modal
+   loop on the worker, which a sent click would have to wait out. */
+static bool CloseMessageBox(const VANTREL_RUN &run, HWND box)
+{
+    HWND ok = GetDlgItem(box, IDOK);
+    if (ok == NULL)
+        return false;
+    PostMessageA(ok, BM_CLICK, 0, 0);
+    for (int waited = 0; waited < 10000; waited += 5) {
+        if (!IsWindow(box))
+            return true;
+        if (WaitForSingleObject(run.process.hProcess, 5) == WAIT_OBJECT_0)
+            return false;
+    }
+    return false;
+}
+
+bool PressGoAndWatch(const VANTREL_RUN &run, DWORD milliseconds, RUN_RECORD *record,
+                     const std::function<void(const std::string &)> &onStatus,
+                     const std::function<void(HWND)> &onBox)
+{
+    HWND edit = GetDlgItem(run.mainWindow, IDC_FILENAME);
+    auto noteStatus = [&](const std::string &status) {
+        if (record->statusTexts.empty() || record->statusTexts.back() != status) {
+            record->statusTexts.push_back(status);
+            if (onStatus)
+                onStatus(status);
+        }
+    };
+
+    noteStatus(RemoteStatusText(run));
+    PostMessageA(GetDlgItem(run.mainWindow, IDOK), BM_CLICK, 0, 0);
+    /* From here on the click has been handled: the window is disabled and
+       the worker started, however short its run. */
+    if (!SyncWithRun(edit))
+        return false;
+
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        if (WaitForSingleObject(run.process.hProcess, 0) == WAIT_OBJECT_0)
+            return false;
+        HWND box = ProcessDialog(run);
+        if (box != NULL) {
+            SEEN_BOX seen = ReadMessageBox(box);
+            seen.status = RemoteStatusText(run);
+            noteStatus(seen.status);
+            record->boxes.push_back(seen);
+            if (onBox)
+                onBox(box);
+            if (!CloseMessageBox(run, box))
+                return false;
+            continue;
+        }
+        noteStatus(RemoteStatusText(run));
+        /* The run ends by enabling the list, the edit, "Go", "Exit",
+           "Browse" and last the main window, after "Ready"; no box can
+           follow. Before that the window must stay disabled: enabled, it
+           takes input (its menu, its close box) while a transfer runs. */
+        bool windowEnabled = IsWindowEnabled(run.mainWindow) != FALSE;
+        bool goEnabled = IsWindowEnabled(GetDlgItem(run.mainWindow, IDOK)) != FALSE;
+        if (windowEnabled && !goEnabled)
+            record->windowEnabledDuringRun = true;
+        if (windowEnabled && goEnabled && ProcessDialog(run) == NULL) {
+            noteStatus(RemoteStatusText(run));
+            return true;
+        }
+    }
+    return false;
 }

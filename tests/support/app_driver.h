@@ -40,17 +40,48 @@
      RemoteFocus(run)                  the window with the focus in the run's
                                        user-interface thread
      PostClick(window, x, y)           a left click, posted
+     PostDoubleClick(window, x, y)     a double click as the mouse posts it
+     (PostKey is ui_pump.h's: it works across processes too.)
      SyncWithRun(edit)                 returns once every message posted to
                                        the run before the call, and what those
                                        made TranslateMessage post, is handled;
                                        needs an edit control of the run with
                                        at least 3 characters, whose selection
-                                       it changes as its marker. */
+                                       it changes as its marker.
+
+   The port list, read through memory in the run's process
+     RemotePortTexts(run)              column 0 of every item, in list order
+     RemotePortCheck(run, item)        the state-image index: 1 unticked,
+                                       2 ticked, 0 none
+     PortCheckBoxPoint(run, item, &at) where a click hits the item's check box
+     PortDescriptionPoint(run, item, &at)
+                                       the middle of the item's "Description",
+                                       away from its check box
+
+   Message boxes and runs
+     ReadMessageBox(box)               its caption, text and owner, from the
+                                       box's own controls
+     PressGoAndWatch(run, ms, &record, onStatus, onBox)
+                                       presses "Go" and watches the run until
+                                       "Go" and the main window are enabled
+                                       again: records every distinct status
+                                       text it sees, every message box (each
+                                       read and closed with its OK button)
+                                       and whether the main window was seen
+                                       enabled before "Go" was. The callbacks
+                                       (may be empty) see each new status
+                                       text and each box before it is closed.
+                                       False when the run did not end within
+                                       ms or the program ended. What the
+                                       polling misses between two looks is
+                                       not recorded. */
 #ifndef VANTREL_APP_DRIVER_H
 #define VANTREL_APP_DRIVER_H
 
 #include <windows.h>
+#include <functional>
 #include <string>
+#include <vector>
 
 #define NO_SHOW_STATE (-1)
 
@@ -75,6 +106,30 @@ std::string RemoteText(HWND window);
 std::string RemoteStatusText(const VANTREL_RUN &run);
 HWND RemoteFocus(const VANTREL_RUN &run);
 void PostClick(HWND window, int x, int y);
+void PostDoubleClick(HWND window, int x, int y);
 bool SyncWithRun(HWND edit);
+
+std::vector<std::string> RemotePortTexts(const VANTREL_RUN &run);
+int RemotePortCheck(const VANTREL_RUN &run, int item);
+bool PortCheckBoxPoint(const VANTREL_RUN &run, int item, POINT *at);
+bool PortDescriptionPoint(const VANTREL_RUN &run, int item, POINT *at);
+
+struct SEEN_BOX {
+    std::string caption;
+    std::string text;
+    HWND owner;
+    std::string status;     /* the status bar's text while the box was up */
+};
+
+struct RUN_RECORD {
+    std::vector<std::string> statusTexts;   /* distinct from the one before */
+    std::vector<SEEN_BOX> boxes;
+    bool windowEnabledDuringRun = false;    /* seen enabled before "Go" was */
+};
+
+SEEN_BOX ReadMessageBox(HWND box);
+bool PressGoAndWatch(const VANTREL_RUN &run, DWORD milliseconds, RUN_RECORD *record,
+                     const std::function<void(const std::string &)> &onStatus = nullptr,
+                     const std::function<void(HWND)> &onBox = nullptr);
 
 #endif
