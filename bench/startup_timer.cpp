@@ -111,16 +111,16 @@ int main(int argc, char **argv)
     int rounds = atoi(argv[1]);
     std::vector<PROGRAM> programs;
     for (int i = 2; i < argc; ++i) {
-        std::string spec = argv[i];
-        size_t a = spec.find('='), b = spec.find('=', a + 1), c = spec.find('=', b + 1);
+        std::string entry = argv[i];
+        size_t a = entry.find('='), b = entry.find('=', a + 1), c = entry.find('=', b + 1);
         if (a == std::string::npos || b == std::string::npos) {
             fprintf(stderr, "startup_timer: bad program %s\n", argv[i]);
             return 2;
         }
         PROGRAM program;
-        program.name = spec.substr(0, a);
-        program.exe = spec.substr(a + 1, b - a - 1);
-        program.windowClass = spec.substr(b + 1, c == std::string::npos ? std::string::npos : c - b - 1);
+        program.name = entry.substr(0, a);
+        program.exe = entry.substr(a + 1, b - a - 1);
+        program.windowClass = entry.substr(b + 1, c == std::string::npos ? std::string::npos : c - b - 1);
         program.filled = c != std::string::npos && spec.substr(c + 1) == "filled";
         programs.push_back(program);
     }
