@@ -121,7 +121,7 @@ int main(int argc, char **argv)
         program.name = entry.substr(0, a);
         program.exe = entry.substr(a + 1, b - a - 1);
         program.windowClass = entry.substr(b + 1, c == std::string::npos ? std::string::npos : c - b - 1);
-        program.filled = c != std::string::npos && spec.substr(c + 1) == "filled";
+        program.filled = c != std::string::npos && entry.substr(c + 1) == "filled";
         programs.push_back(program);
     }
 
