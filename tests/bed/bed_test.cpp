@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <winspool.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <vector>
 
 #include "bed.h"
+#include "bed_spooler.h"
 
 namespace {
 
@@ -24,21 +26,10 @@ std::vector<unsigned char> Pattern(size_t size, unsigned seed)
     return bytes;
 }
 
-/* One RAW job in 512 KiB writes, the way a sender without windows does it. */
-bool SendRawJob(HANDLE printer, const std::vector<unsigned char> &bytes)
+/* What a sink or job holding exactly these bytes holds. */
+BED_FILE Holding(const std::vector<unsigned char> &bytes)
 {
-    char name[] = "bed test", type[] = "RAW";
-    DOC_INFO_1A doc = { name, NULL, type };
-    if (!StartDocPrinterA(printer, 1, (LPBYTE)&doc))
-        return false;
-    bool ok = StartPagePrinter(printer) != FALSE;
-    for (size_t offset = 0; ok && offset < bytes.size(); offset += Chunk) {
-        DWORD count = (DWORD)std::min<size_t>(Chunk, bytes.size() - offset);
-        DWORD written = 0;
-        ok = WritePrinter(printer, (LPVOID)&bytes[offset], count, &written) && written == count;
-    }
-    ok = EndPagePrinter(printer) && ok;
-    return EndDocPrinter(printer) && ok;
+    return BED_FILE{"", bytes.size(), Sha256OfBytes(bytes.data(), bytes.size())};
 }
 
 bool PrinterExists(const char *name)
@@ -66,40 +57,28 @@ TEST(SpoolBed, RawJobReachesListenerByteExact)
     HANDLE printer;
     ASSERT_TRUE(OpenPrinterA(&queue[0], &printer, NULL)) << queue;
     int before = CountListenerJobs();
-    EXPECT_TRUE(SendRawJob(printer, bytes));
+    EXPECT_TRUE(SendRawJob(printer, "bed test", bytes.data(), bytes.size()));
     ClosePrinter(printer);
 
-    uint64_t size = 0;
-    std::string sha;
-    ASSERT_TRUE(WaitForListenerJob(before + 1, 30000, &size, &sha));
-    EXPECT_EQ(size, bytes.size());
-    EXPECT_EQ(sha, Sha256OfBytes(bytes.data(), bytes.size()));
+    ExpectListenerJob(before + 1, Holding(bytes), 30000);
 }
 
 TEST(SpoolBed, QueueIsAPrinterOnAListedPort)
 {
     ASSERT_EQ(BedProfile(), "spool");
-    DWORD needed = 0, count = 0;
-    EnumPrintersA(PRINTER_ENUM_NAME, NULL, 2, NULL, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + 1);
-    ASSERT_TRUE(EnumPrintersA(PRINTER_ENUM_NAME, NULL, 2, buffer.data(), needed, &needed, &count));
-    PRINTER_INFO_2A *printers = (PRINTER_INFO_2A *)buffer.data();
+    std::vector<BED_PRINTER> printers;
+    ASSERT_TRUE(ListSpoolerPrinters(PRINTER_ENUM_NAME, &printers));
     bool found = false;
-    for (DWORD i = 0; i < count; ++i)
-        if (BedQueueName() == printers[i].pPrinterName) {
+    for (const BED_PRINTER &printer : printers)
+        if (BedQueueName() == printer.name) {
             found = true;
-            EXPECT_EQ(BedQueuePortName(), printers[i].pPortName);
+            EXPECT_EQ(BedQueuePortName(), printer.port);
         }
     EXPECT_TRUE(found);
 
-    EnumPortsA(NULL, 2, NULL, 0, &needed, &count);
-    buffer.assign(needed + 1, 0);
-    ASSERT_TRUE(EnumPortsA(NULL, 2, buffer.data(), needed, &needed, &count));
-    PORT_INFO_2A *ports = (PORT_INFO_2A *)buffer.data();
-    found = false;
-    for (DWORD i = 0; i < count; ++i)
-        found = found || BedQueuePortName() == ports[i].pPortName;
-    EXPECT_TRUE(found);
+    std::vector<std::string> ports;
+    ASSERT_TRUE(ListSpoolerPorts(&ports));
+    EXPECT_TRUE(std::find(ports.begin(), ports.end(), BedQueuePortName()) != ports.end());
 }
 
 TEST(SpoolBed, TemporaryPrinterDeliversToItsSpoolerMapping)
@@ -108,42 +87,22 @@ TEST(SpoolBed, TemporaryPrinterDeliversToItsSpoolerMapping)
     ASSERT_TRUE(EmptySink("spool-lpt2.bin"));
     std::vector<unsigned char> bytes = Pattern(Chunk + 1, 11);
 
-    DWORD needed = 0, count = 0;
-    EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &count);
-    std::vector<BYTE> drivers(needed + 1);
-    ASSERT_TRUE(EnumPrinterDriversA(NULL, NULL, 1, drivers.data(), needed, &needed, &count));
-    ASSERT_GT(count, 0u);
-
-    char name[] = "Bed Test Printer", port[] = "LPT2:", processor[] = "winprint", type[] = "RAW";
-    PRINTER_INFO_2A info;
-    ZeroMemory(&info, sizeof(info));
-    info.pPrinterName = name;
-    info.pPortName = port;
-    info.pDriverName = ((DRIVER_INFO_1A *)drivers.data())->pName;
-    info.pPrintProcessor = processor;
-    info.pDatatype = type;
-    HANDLE printer = AddPrinterA(NULL, 2, (LPBYTE)&info);
+    HANDLE printer = AddRawPrinter("Bed Test Printer", "LPT2:");
     ASSERT_TRUE(printer != NULL);
-    EXPECT_TRUE(SendRawJob(printer, bytes));
+    EXPECT_TRUE(SendRawJob(printer, "bed test", bytes.data(), bytes.size()));
     EXPECT_TRUE(DeletePrinter(printer));
     ClosePrinter(printer);
-    EXPECT_FALSE(PrinterExists(name));
+    EXPECT_FALSE(PrinterExists("Bed Test Printer"));
 
-    uint64_t size = 0;
-    std::string sha;
-    ASSERT_TRUE(HashSink("spool-lpt2.bin", &size, &sha));
-    EXPECT_EQ(size, bytes.size());
-    EXPECT_EQ(sha, Sha256OfBytes(bytes.data(), bytes.size()));
+    ExpectSinkHolds("spool-lpt2.bin", Holding(bytes));
 }
 
 TEST(DirectBed, NoDriverIsInstalled)
 {
     ASSERT_EQ(BedProfile(), "direct");
-    DWORD needed = 0, count = 0;
-    EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &count);
-    std::vector<BYTE> drivers(needed + 1);
-    EXPECT_TRUE(EnumPrinterDriversA(NULL, NULL, 1, drivers.data(), needed, &needed, &count));
-    EXPECT_EQ(count, 0u);
+    std::vector<std::string> drivers;
+    EXPECT_TRUE(ListSpoolerDrivers(&drivers));
+    EXPECT_EQ(drivers, std::vector<std::string>());
 }
 
 TEST(DirectBed, PortDeviceWriteReachesItsFileByteExact)
@@ -165,11 +124,7 @@ TEST(DirectBed, PortDeviceWriteReachesItsFileByteExact)
         EXPECT_EQ(written, bytes.size());
         CloseHandle(device);
 
-        uint64_t size = 0;
-        std::string sha;
-        ASSERT_TRUE(HashSink(c.sink, &size, &sha));
-        EXPECT_EQ(size, bytes.size());
-        EXPECT_EQ(sha, Sha256OfBytes(bytes.data(), bytes.size()));
+        ExpectSinkHolds(c.sink, Holding(bytes));
     }
 }
 

@@ -19,19 +19,15 @@
    program's runs may let the heap grow by what those calls alone leave,
    and no more. */
 #include "bed.h"
+#include "bed_send.h"
+#include "bed_spooler.h"
 #include "message_boxes.h"
-#include "port_list_host.h"
-#include "ports.h"
 #include "process_figures.h"
-#include "seam_test.h"
-#include "send.h"
-#include "send_windows.h"
 
 #include <winspool.h>
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -43,25 +39,8 @@ int RunCount()
 
 const int FirstMeasuredRun = 50;
 
-class LongRun : public SeamTest {
+class LongRun : public BedSendTest {
 protected:
-    void SetUp() override
-    {
-        SeamTest::SetUp();
-        ForgetPortTable();
-        RecordMessageBoxes();
-        CreateDirectoryA(BedWindowsPath("send").c_str(), NULL);
-        windows.reset(new SendWindows());
-        ShowWindow(windows->main, SW_SHOW);
-    }
-
-    void TearDown() override
-    {
-        ForgetPortTable();
-        windows.reset();
-        SeamTest::TearDown();
-    }
-
     /* Fills the list, ticks the ports, then runs `runs` sends of the file,
        checking each with `check` (empty: good). */
     void RunMany(const std::string &path, const std::vector<std::string> &ports,
@@ -71,14 +50,9 @@ protected:
         std::string gaps = CheckProcessFigures();
         if (!gaps.empty())
             printf("figures this system does not give: %s\n", gaps.c_str());
+        ASSERT_NO_FATAL_FAILURE(ShowPorts());
+        ASSERT_NO_FATAL_FAILURE(Tick(ports));
         windows->SetFileName(path);
-        ASSERT_TRUE(InitPortList(windows->main));
-        std::vector<std::string> items = ListTexts(0);
-        for (const std::string &port : ports) {
-            auto found = std::find(items.begin(), items.end(), port);
-            ASSERT_TRUE(found != items.end()) << port << " is not listed";
-            SetPortCheckState((int)(found - items.begin()), PORT_CHECKED);
-        }
 
         int runs = RunCount(), failedRuns = 0;
         PROCESS_FIGURES first = {}, last = {};
@@ -131,65 +105,24 @@ protected:
         EXPECT_LE(last.committedBytes, first.committedBytes + (heapAllowed - first.heapBytes) + 1024 * 1024)
             << "committed bytes";
     }
-
-    std::unique_ptr<SendWindows> windows;
 };
 
-std::vector<std::string> TemporaryPrinters()
-{
-    DWORD needed = 0, count = 0;
-    EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, NULL, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + 1);
-    std::vector<std::string> names;
-    if (EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, buffer.data(), needed, &needed, &count))
-        for (DWORD i = 0; i < count; ++i)
-            if (strncmp(((PRINTER_INFO_2A *)buffer.data())[i].pPrinterName, "Temporary Printer", 17) == 0)
-                names.push_back(((PRINTER_INFO_2A *)buffer.data())[i].pPrinterName);
-    return names;
-}
-
-char RawType[] = "RAW";
-
-/* One RAW job of the file's bytes, as a bare program sends it. */
-void BareJob(HANDLE printer, const std::string &path)
-{
-    static std::vector<char> bytes(4099, 0x1b);
-    DOC_INFO_1A document = {const_cast<char *>(path.c_str()), NULL, RawType};
-    if (StartDocPrinterA(printer, 1, (LPBYTE)&document)) {
-        DWORD written = 0;
-        StartPagePrinter(printer);
-        WritePrinter(printer, bytes.data(), (DWORD)bytes.size(), &written);
-        EndPagePrinter(printer);
-        EndDocPrinter(printer);
-    }
-}
-
-/* The spooler calls of one run on the queue and on a temporary printer. */
+/* The spooler calls of one run on the queue and on a temporary printer,
+   as a bare program makes them. */
 void BareSpoolRun(const std::string &path)
 {
+    static std::vector<char> bytes(4099, 0x1b);
     HANDLE printer;
     if (OpenPrinterA(const_cast<char *>(BedQueueName().c_str()), &printer, NULL)) {
-        BareJob(printer, path);
+        SendRawJob(printer, path, bytes.data(), bytes.size());
         ClosePrinter(printer);
     }
-    DWORD needed = 0, count = 0;
-    EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &count);
-    std::vector<BYTE> drivers(needed + 1);
-    if (!EnumPrinterDriversA(NULL, NULL, 1, drivers.data(), needed, &needed, &count) || count == 0)
-        return;
-    char name[] = "Temporary Printer_1", port[] = "LPT1:", processor[] = "winprint";
+    char name[] = "Temporary Printer_1";
     if (OpenPrinterA(name, &printer, NULL))
         ClosePrinter(printer);
-    PRINTER_INFO_2A info;
-    ZeroMemory(&info, sizeof info);
-    info.pPrinterName = name;
-    info.pPortName = port;
-    info.pDriverName = ((DRIVER_INFO_1A *)drivers.data())->pName;
-    info.pPrintProcessor = processor;
-    info.pDatatype = RawType;
-    printer = AddPrinterA(NULL, 2, (LPBYTE)&info);
+    printer = AddRawPrinter(name, "LPT1:");
     if (printer != NULL) {
-        BareJob(printer, path);
+        SendRawJob(printer, path, bytes.data(), bytes.size());
         DeletePrinter(printer);
         ClosePrinter(printer);
     }

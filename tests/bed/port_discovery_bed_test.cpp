@@ -4,6 +4,7 @@
    The refresh runs on a second thread, as in a run, while this thread owns
    the list and answers the "Port Error" box as a user would. */
 #include "bed.h"
+#include "bed_spooler.h"
 #include "port_list_host.h"
 #include "ports.h"
 #include "seam_test.h"
@@ -127,18 +128,12 @@ TEST_F(SpoolPortDiscovery, FirstFillListsWinesPortsWithoutComAndFile)
     ASSERT_TRUE(InitPortList(host));
 
     /* every port the spooler lists, less COM and FILE, in its order */
-    DWORD needed = 0, returned = 0;
-    EnumPortsA(NULL, 2, NULL, 0, &needed, &returned);
-    std::vector<BYTE> buffer(needed);
-    ASSERT_TRUE(EnumPortsA(NULL, 2, buffer.data(), needed, &needed, &returned));
-    std::vector<std::string> expected;
-    const PORT_INFO_2A *ports = (const PORT_INFO_2A *)buffer.data();
-    for (DWORD i = 0; i < returned; ++i) {
-        std::string name = ports[i].pPortName;
+    std::vector<std::string> listed, expected;
+    ASSERT_TRUE(ListSpoolerPorts(&listed));
+    for (const std::string &name : listed)
         if (name.compare(0, 3, "COM") != 0 && name.compare(0, 4, "FILE") != 0)
             expected.push_back(name);
-    }
-    EXPECT_LT(expected.size(), (size_t)returned); /* Wine lists COM1: to COM4: and FILE: */
+    EXPECT_LT(expected.size(), listed.size()); /* Wine lists COM1: to COM4: and FILE: */
     EXPECT_EQ(expected, TablePortNames());
     EXPECT_EQ(TablePortNames(), ListTexts(0));
 

@@ -12,110 +12,24 @@
    although the job was lost; WritePrinter always takes every byte, and
    StartPagePrinter always succeeds. */
 #include "bed.h"
+#include "bed_send.h"
+#include "bed_spooler.h"
 #include "message_boxes.h"
 #include "port_list_host.h"
-#include "ports.h"
-#include "seam_test.h"
 #include "send.h"
-#include "send_windows.h"
-#include "shell.h"
-
-#include <winspool.h>
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 
 namespace {
 
-class SystemFault : public SeamTest {
-protected:
-    void SetUp() override
-    {
-        SeamTest::SetUp();
-        ForgetPortTable();
-        RecordMessageBoxes();
-        CreateDirectoryA(BedWindowsPath("send").c_str(), NULL);
-        windows.reset(new SendWindows());
-        ShowWindow(windows->main, SW_SHOW);
-    }
-
-    void TearDown() override
-    {
-        ForgetPortTable();
-        windows.reset();
-        SeamTest::TearDown();
-    }
-
-    /* Fresh windows (one set at a time: the old one's end clears the
-       shell's handles) with the list as the spooler has it now. */
-    void ShowPorts()
-    {
-        ForgetPortTable();
-        windows.reset();
-        windows.reset(new SendWindows());
-        ShowWindow(windows->main, SW_SHOW);
-        ASSERT_TRUE(InitPortList(windows->main));
-    }
-
-    void Tick(const std::vector<std::string> &ports)
-    {
-        std::vector<std::string> items = ListTexts(0);
-        for (int i = 0; i < (int)items.size(); ++i)
-            SetPortCheckState(i, std::find(ports.begin(), ports.end(), items[i]) != ports.end() ? PORT_CHECKED
-                                                                                               : PORT_UNCHECKED);
-        for (const std::string &port : ports)
-            EXPECT_TRUE(std::find(items.begin(), items.end(), port) != items.end()) << port << " is not listed";
-    }
-
-    /* One press of "Go"; the boxes it showed, as "caption: text". */
-    std::vector<std::string> Go(const std::string &path)
-    {
-        windows->SetFileName(path);
-        windows->statusTexts.clear();
-        MessageBoxes.clear();
-        EXPECT_TRUE(windows->RunSend());
-        EXPECT_EQ(windows->statusTexts.empty() ? "" : windows->statusTexts.back(), "Ready");
-        for (HWND control : {windows->main, windows->edit, windows->list, GoButtonWindow, ExitButtonWindow,
-                             BrowseButtonWindow})
-            EXPECT_TRUE(IsWindowEnabled(control));
-        std::vector<std::string> boxes;
-        for (const RECORDED_MESSAGE_BOX &box : MessageBoxes)
-            boxes.push_back(box.caption + ": " + box.text);
-        return boxes;
-    }
-
-    std::unique_ptr<SendWindows> windows;
-};
-
-void ExpectSinkHolds(const std::string &sink, uint64_t size, const std::string &sha256)
-{
-    uint64_t got = 0;
-    std::string hash;
-    ASSERT_TRUE(HashSink(sink, &got, &hash)) << sink;
-    EXPECT_EQ(got, size) << sink;
-    EXPECT_EQ(hash, sha256) << sink;
-}
-
-std::vector<std::string> TemporaryPrinters()
-{
-    DWORD needed = 0, count = 0;
-    EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, NULL, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + 1);
-    std::vector<std::string> names;
-    if (EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, buffer.data(), needed, &needed, &count))
-        for (DWORD i = 0; i < count; ++i)
-            if (strncmp(((PRINTER_INFO_2A *)buffer.data())[i].pPrinterName, "Temporary Printer", 17) == 0)
-                names.push_back(((PRINTER_INFO_2A *)buffer.data())[i].pPrinterName);
-    return names;
-}
-
 const std::string WriteError2 = "Write to Printer Error: Error writing to LPT2:! Please check your printer connection.";
+const std::vector<std::string> None;
 
 } // namespace
 
-class SystemFaultSpool : public SystemFault {};
-class SystemFaultDirect : public SystemFault {};
+class SystemFaultSpool : public BedSendTest {};
+class SystemFaultDirect : public BedSendTest {};
 
 /* LPT2:'s temporary printer delivers its job to a spooler mapping that
    fails; LPT1:'s to its sink. Wine's EndDocPrinter hands the job to the
@@ -123,9 +37,7 @@ class SystemFaultDirect : public SystemFault {};
 TEST_F(SystemFaultSpool, TemporaryPrinterWhoseMappingFails)
 {
     ASSERT_EQ(BedProfile(), "spool");
-    const uint64_t size = 3 * SEND_CHUNK_SIZE + 11;    /* more than a pipe holds */
-    std::string path = BedWindowsPath("send/mapping.prn");
-    std::string sha256 = WriteTestFile(path, size, 71);
+    BED_FILE file = MakeBedFile("send/mapping.prn", 3 * SEND_CHUNK_SIZE + 11, 71);   /* more than a pipe holds */
     std::string good = BedUnixPath("sinks/spool-lpt2.bin");
     struct {
         const char *what;
@@ -145,17 +57,15 @@ TEST_F(SystemFaultSpool, TemporaryPrinterWhoseMappingFails)
         ASSERT_TRUE(EmptySink("spool-lpt1.bin"));
         ASSERT_TRUE(SetSpoolerMapping("LPT2:", c.target));
 
-        std::vector<std::string> boxes = Go(path);
-
-        EXPECT_EQ(boxes, std::vector<std::string>({WriteError2}));
-        ExpectSinkHolds("spool-lpt1.bin", size, sha256);
-        EXPECT_EQ(TemporaryPrinters(), std::vector<std::string>());
+        EXPECT_EQ(Go(file.path), std::vector<std::string>({WriteError2}));
+        ExpectSinkHolds("spool-lpt1.bin", file);
+        EXPECT_EQ(TemporaryPrinters(), None);
 
         /* and the window works again once the mapping is mended */
         ASSERT_TRUE(SetSpoolerMapping("LPT2:", good));
         ASSERT_TRUE(EmptySink("spool-lpt2.bin"));
-        EXPECT_EQ(Go(path), std::vector<std::string>());
-        ExpectSinkHolds("spool-lpt2.bin", size, sha256);
+        EXPECT_EQ(Go(file.path), None);
+        ExpectSinkHolds("spool-lpt2.bin", file);
     }
     SetSpoolerMapping("LPT2:", good);
 }
@@ -190,26 +100,21 @@ TEST_F(SystemFaultSpool, QueueThatRejectsJobs)
     const std::string queuePort = BedQueuePortName();
     for (uint64_t size : {(uint64_t)1000, (uint64_t)3 * SEND_CHUNK_SIZE + 1}) {
         SCOPED_TRACE(size);
-        std::string path = BedWindowsPath("send/rejected.prn");
-        std::string sha256 = WriteTestFile(path, size, 83);
+        BED_FILE file = MakeBedFile("send/rejected.prn", size, 83);
         ShowPorts();
         Tick({queuePort, "LPT1:"});
         ASSERT_TRUE(EmptySink("spool-lpt1.bin"));
         int jobs = CountListenerJobs();
         ASSERT_TRUE(RunUnixCommand("/usr/sbin/cupsreject " + BedQueueName()));
 
-        std::vector<std::string> boxes = Go(path);
+        std::vector<std::string> boxes = Go(file.path);
         ASSERT_TRUE(RunUnixCommand("/usr/sbin/cupsaccept " + BedQueueName()));
 
         EXPECT_EQ(boxes, std::vector<std::string>({"Write to Printer Error: Error writing to " + queuePort +
                                                    "! Please check your printer connection."}));
-        ExpectSinkHolds("spool-lpt1.bin", size, sha256);
-        EXPECT_EQ(Go(path), std::vector<std::string>());
-        uint64_t got = 0;
-        std::string hash;
-        ASSERT_TRUE(WaitForListenerJob(jobs + 1, 60000, &got, &hash));
-        EXPECT_EQ(got, size);
-        EXPECT_EQ(hash, sha256);
+        ExpectSinkHolds("spool-lpt1.bin", file);
+        EXPECT_EQ(Go(file.path), None);
+        ExpectListenerJob(jobs + 1, file);
         Sleep(200);
         EXPECT_EQ(CountListenerJobs(), jobs + 1) << "the rejected job arrived after all";
     }
@@ -219,28 +124,27 @@ TEST_F(SystemFaultSpool, QueueThatRejectsJobs)
 TEST_F(SystemFaultSpool, PortTakenOutOfTheListWhileTheProgramRuns)
 {
     ASSERT_EQ(BedProfile(), "spool");
-    std::string path = BedWindowsPath("send/removed.prn");
-    std::string sha256 = WriteTestFile(path, 70000, 73);
+    BED_FILE file = MakeBedFile("send/removed.prn", 70000, 73);
     ShowPorts();
     Tick({"LPT2:", "LPT1:"});
     ASSERT_TRUE(EmptySink("spool-lpt1.bin"));
     ASSERT_TRUE(EmptySink("spool-lpt2.bin"));
     ASSERT_TRUE(RemovePortFromList("LPT2:"));
 
-    std::vector<std::string> boxes = Go(path);
+    std::vector<std::string> boxes = Go(file.path);
     bool restored = AddPortToList("LPT2:");
 
     ASSERT_EQ(MessageBoxes.size(), 1u);
     EXPECT_EQ(MessageBoxes[0].owner, (HWND)NULL);
     EXPECT_EQ(boxes, std::vector<std::string>({"Port Error: Selected Port LPT2: is no longer valid!"}));
-    ExpectSinkHolds("spool-lpt1.bin", 70000, sha256);
-    ExpectSinkHolds("spool-lpt2.bin", 0, Sha256OfBytes("", 0));
+    ExpectSinkHolds("spool-lpt1.bin", file);
+    ExpectSinkHolds("spool-lpt2.bin", BED_FILE{"", 0, Sha256OfBytes("", 0)});
     std::vector<std::string> items = ListTexts(0);
     EXPECT_TRUE(std::find(items.begin(), items.end(), "LPT2:") == items.end());
 
     /* back in the list, it comes back unticked at the next run */
     ASSERT_TRUE(restored);
-    EXPECT_EQ(Go(path), std::vector<std::string>());
+    EXPECT_EQ(Go(file.path), None);
     items = ListTexts(0);
     EXPECT_TRUE(std::find(items.begin(), items.end(), "LPT2:") != items.end());
 }
@@ -249,8 +153,7 @@ TEST_F(SystemFaultSpool, PortTakenOutOfTheListWhileTheProgramRuns)
 TEST_F(SystemFaultDirect, PortDeviceWhoseTargetCannotBeOpened)
 {
     ASSERT_EQ(BedProfile(), "direct");
-    std::string path = BedWindowsPath("send/device.prn");
-    std::string sha256 = WriteTestFile(path, SEND_CHUNK_SIZE + 5, 79);
+    BED_FILE file = MakeBedFile("send/device.prn", SEND_CHUNK_SIZE + 5, 79);
     std::string target = SinkWindowsPath("device-lpt2.bin");
     struct {
         const char *what;
@@ -269,7 +172,7 @@ TEST_F(SystemFaultDirect, PortDeviceWhoseTargetCannotBeOpened)
         ASSERT_TRUE(EmptySink("device-lpt1.bin"));
         ASSERT_TRUE(c.spoil());
 
-        std::vector<std::string> boxes = Go(path);
+        std::vector<std::string> boxes = Go(file.path);
         bool mended = c.mend();
 
         /* Wine opens a port whose target is gone (its parallel port
@@ -279,9 +182,9 @@ TEST_F(SystemFaultDirect, PortDeviceWhoseTargetCannotBeOpened)
         const std::string couldNotPrint = "Printer Error: Could not print to LPT2:! Please check your printer connection.";
         std::vector<std::string> openFails = {couldNotPrint}, writeFails = {couldNotPrint, WriteError2};
         EXPECT_TRUE(boxes == openFails || boxes == writeFails) << ::testing::PrintToString(boxes);
-        ExpectSinkHolds("device-lpt1.bin", SEND_CHUNK_SIZE + 5, sha256);
+        ExpectSinkHolds("device-lpt1.bin", file);
         ASSERT_TRUE(mended);
-        EXPECT_EQ(Go(path), std::vector<std::string>());
-        ExpectSinkHolds("device-lpt2.bin", SEND_CHUNK_SIZE + 5, sha256);
+        EXPECT_EQ(Go(file.path), None);
+        ExpectSinkHolds("device-lpt2.bin", file);
     }
 }

@@ -29,21 +29,10 @@
 namespace {
 
 const uint64_t Chunk = 524288;
-const char StaleBytes[] = "stale bytes that no send may leave in place";
 
-struct TEST_FILE {
-    std::string path;
-    uint64_t size;
-    std::string sha256;
-};
-
-TEST_FILE MakeFile(const std::string &name, uint64_t size, unsigned seed)
+BED_FILE MakeFile(const std::string &name, uint64_t size, unsigned seed)
 {
-    CreateDirectoryA(BedWindowsPath("e2e").c_str(), NULL);
-    std::string path = BedWindowsPath("e2e/" + name);
-    TEST_FILE file = {path, size, WriteTestFile(path, size, seed)};
-    EXPECT_FALSE(file.sha256.empty()) << "cannot write " << path;
-    return file;
+    return MakeBedFile("e2e/" + name, size, seed);
 }
 
 std::string ScreenshotPath(const std::string &name)
@@ -70,47 +59,6 @@ std::vector<std::string> TemporaryPrinters()
     }
     RegCloseKey(key);
     return names;
-}
-
-/* A sink holding bytes that any delivery would change: a job replaces a
-   spooler sink's content, a direct write overwrites a device sink's first
-   bytes. */
-bool SpoilSink(const std::string &sink)
-{
-    HANDLE file = CreateFileA(SinkWindowsPath(sink).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, StaleBytes, sizeof(StaleBytes) - 1, &written, NULL);
-    CloseHandle(file);
-    return ok && written == sizeof(StaleBytes) - 1;
-}
-
-void ExpectSinkSpoilt(const std::string &sink)
-{
-    uint64_t size = 0;
-    std::string sha256;
-    ASSERT_TRUE(HashSink(sink, &size, &sha256)) << sink;
-    EXPECT_EQ(Sha256OfBytes(StaleBytes, sizeof(StaleBytes) - 1), sha256) << sink << " was written to";
-}
-
-void ExpectSinkHolds(const std::string &sink, const TEST_FILE &file)
-{
-    uint64_t size = 0;
-    std::string sha256;
-    ASSERT_TRUE(HashSink(sink, &size, &sha256)) << sink;
-    EXPECT_EQ(file.size, size) << sink;
-    EXPECT_EQ(file.sha256, sha256) << sink;
-}
-
-void ExpectListenerJob(int number, const TEST_FILE &file, DWORD timeoutMs = 60000)
-{
-    uint64_t size = 0;
-    std::string sha256;
-    ASSERT_TRUE(WaitForListenerJob(number, timeoutMs, &size, &sha256)) << "no listener job " << number;
-    EXPECT_EQ(file.size, size) << "listener job " << number;
-    EXPECT_EQ(file.sha256, sha256) << "listener job " << number;
 }
 
 /* "Writing to PORT", or "Writing to PORT\t\tN% Completed" (percent -1 for
@@ -341,10 +289,10 @@ protected:
        file of its own is sent to the queue alone afterwards: the listener's
        next job has to be that one, so nothing else reached the queue, at
        any time, and an empty job made none. */
-    void ExpectQueueJobs(int before, const std::vector<TEST_FILE> &expected)
+    void ExpectQueueJobs(int before, const std::vector<BED_FILE> &expected)
     {
         SCOPED_TRACE("queue jobs");
-        TEST_FILE sentinel = MakeFile("sentinel.prn", 4099, 4099 + before);
+        BED_FILE sentinel = MakeFile("sentinel.prn", 4099, 4099 + before);
         UntickAll();
         SetTicked(BedQueuePortName(), true);
         SetFileName(sentinel.path);
@@ -423,14 +371,14 @@ const uint64_t Sizes[] = {0, 1, Chunk, Chunk + 1};
 
 TEST_F(EndToEndSpool, InstalledQueueGetsEachFileByteExact)
 {
-    std::vector<TEST_FILE> files;
+    std::vector<BED_FILE> files;
     for (uint64_t size : Sizes)
         files.push_back(MakeFile("installed-" + std::to_string(size) + ".prn", size, 100 + (unsigned)size));
     ASSERT_NO_FATAL_FAILURE(Start(files[0].path));
     ASSERT_NO_FATAL_FAILURE(SetTicked(BedQueuePortName(), true));
     int before = CountListenerJobs();
-    std::vector<TEST_FILE> jobs;
-    for (const TEST_FILE &file : files) {
+    std::vector<BED_FILE> jobs;
+    for (const BED_FILE &file : files) {
         uint64_t size = file.size;
         SCOPED_TRACE(size);
         ASSERT_NO_FATAL_FAILURE(SetFileName(file.path));
@@ -446,12 +394,12 @@ TEST_F(EndToEndSpool, InstalledQueueGetsEachFileByteExact)
 
 TEST_F(EndToEndSpool, TemporaryPrinterGetsEachFileByteExactAndIsDeleted)
 {
-    std::vector<TEST_FILE> files;
+    std::vector<BED_FILE> files;
     for (uint64_t size : Sizes)
         files.push_back(MakeFile("temporary-" + std::to_string(size) + ".prn", size, 200 + (unsigned)size));
     ASSERT_NO_FATAL_FAILURE(Start(files[0].path));
     ASSERT_NO_FATAL_FAILURE(SetTicked("LPT2:", true));
-    for (const TEST_FILE &file : files) {
+    for (const BED_FILE &file : files) {
         SCOPED_TRACE(file.size);
         ASSERT_TRUE(SpoilSink("spool-lpt2.bin"));   /* an empty job must still replace it */
         ASSERT_NO_FATAL_FAILURE(SetFileName(file.path));
@@ -471,7 +419,7 @@ TEST_F(EndToEndSpool, SeveralPortsEachGetTheWholeFileOnce)
         ASSERT_TRUE(EmptySink(sink));
         ASSERT_NO_FATAL_FAILURE(MapSpooler(port, "|cat >> '" + BedUnixPath("sinks/" + sink) + "'"));
     }
-    TEST_FILE file = MakeFile("several.prn", 16 * Chunk + 7, 300);
+    BED_FILE file = MakeFile("several.prn", 16 * Chunk + 7, 300);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
     std::vector<std::string> ports = {BedQueuePortName(), "LPT1:", "LPT2:"};
     for (const std::string &port : ports)
@@ -500,7 +448,7 @@ TEST_F(EndToEndSpool, OnlyTheTickedPortsAreSentHoweverTheyWereTicked)
 {
     ASSERT_TRUE(SpoilSink("spool-lpt1.bin"));
     ASSERT_TRUE(SpoilSink("spool-lpt2.bin"));
-    TEST_FILE file = MakeFile("ticked.prn", Chunk + 1, 400);
+    BED_FILE file = MakeFile("ticked.prn", Chunk + 1, 400);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
     ASSERT_EQ(std::vector<std::string>(), TickedPorts()) << "nothing is ticked at start";
     ASSERT_NO_FATAL_FAILURE(SetTicked(BedQueuePortName(), true, BY_CHECK_BOX));
@@ -522,7 +470,7 @@ TEST_F(EndToEndSpool, OnlyTheTickedPortsAreSentHoweverTheyWereTicked)
 
 TEST_F(EndToEndSpool, AFileChosenWithBrowseIsSent)
 {
-    TEST_FILE file = MakeFile("browsed.prn", 1000, 500);
+    BED_FILE file = MakeFile("browsed.prn", 1000, 500);
     ASSERT_NO_FATAL_FAILURE(Start(""));
     PostMessageA(Control(IDC_BROWSE), BM_CLICK, 0, 0);
     HWND dialog = WaitForProcessDialog(run);
@@ -549,7 +497,7 @@ TEST_F(EndToEndSpool, NoTickedPortShowsOneSelectionErrorAndSendsNothing)
 {
     ASSERT_TRUE(SpoilSink("spool-lpt1.bin"));
     ASSERT_TRUE(SpoilSink("spool-lpt2.bin"));
-    TEST_FILE file = MakeFile("unticked.prn", 1000, 600);
+    BED_FILE file = MakeFile("unticked.prn", 1000, 600);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
     ASSERT_EQ(std::vector<std::string>(), TickedPorts());
     int before = CountListenerJobs();
@@ -593,7 +541,7 @@ TEST_F(EndToEndSpool, MissingFileStopsTheRunWithTheFocusInTheEdit)
 TEST_F(EndToEndSpool, FileHeldOpenByAnotherProgramStopsTheRunUntilItLetsGo)
 {
     ASSERT_TRUE(SpoilSink("spool-lpt1.bin"));
-    TEST_FILE file = MakeFile("held.prn", Chunk + 1, 700);
+    BED_FILE file = MakeFile("held.prn", Chunk + 1, 700);
     HANDLE held = CreateFileA(file.path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
@@ -621,7 +569,7 @@ TEST_F(EndToEndSpool, TickedPortThatVanishedIsReportedAndTheOthersAreSent)
 {
     ASSERT_NO_FATAL_FAILURE(AddPort("BGONE:"));
     ASSERT_TRUE(SpoilSink("spool-lpt2.bin"));
-    TEST_FILE file = MakeFile("vanished.prn", Chunk + 1, 800);
+    BED_FILE file = MakeFile("vanished.prn", Chunk + 1, 800);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
     std::vector<std::string> ports = {"BGONE:", BedQueuePortName(), "LPT1:"};
     for (const std::string &port : ports)
@@ -652,7 +600,7 @@ TEST_F(EndToEndSpool, PortThatAppearedAboveATickedOneLeavesTheTickOnItsPort)
     ASSERT_NO_FATAL_FAILURE(MapSpooler("LPT3:", BedUnixPath("sinks/spool-lpt3.bin")));
     ASSERT_TRUE(SpoilSink("spool-lpt1.bin"));
     ASSERT_TRUE(SpoilSink("spool-lpt2.bin"));
-    TEST_FILE file = MakeFile("appeared.prn", Chunk + 1, 900);
+    BED_FILE file = MakeFile("appeared.prn", Chunk + 1, 900);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
     std::vector<std::string> before_texts = RemotePortTexts(run);
     ASSERT_EQ("LPT3:", before_texts.back());
@@ -680,7 +628,7 @@ TEST_F(EndToEndSpool, PortThatAppearedAboveATickedOneLeavesTheTickOnItsPort)
 TEST_F(EndToEndSpool, UndeliverableJobIsAWriteErrorAndTheNextPortIsSent)
 {
     const char *targets[] = {"/nonexistent/folder/lpt1.bin", "|exit 3"};
-    TEST_FILE file = MakeFile("undeliverable.prn", Chunk + 1, 1000);
+    BED_FILE file = MakeFile("undeliverable.prn", Chunk + 1, 1000);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
     ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true));
     ASSERT_NO_FATAL_FAILURE(SetTicked("LPT2:", true));
@@ -709,12 +657,12 @@ TEST_F(EndToEndSpool, UndeliverableJobIsAWriteErrorAndTheNextPortIsSent)
 
 TEST_F(EndToEndDirect, PortDeviceGetsEachFileByteExact)
 {
-    std::vector<TEST_FILE> files;
+    std::vector<BED_FILE> files;
     for (uint64_t size : Sizes)
         files.push_back(MakeFile("direct-" + std::to_string(size) + ".prn", size, 1100 + (unsigned)size));
     ASSERT_NO_FATAL_FAILURE(Start(files[0].path));
     ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true));
-    for (const TEST_FILE &file : files) {
+    for (const BED_FILE &file : files) {
         SCOPED_TRACE(file.size);
         /* A device is written from its start and never cut short. */
         ASSERT_TRUE(EmptySink("device-lpt1.bin"));
@@ -730,7 +678,7 @@ TEST_F(EndToEndDirect, TwoPortDevicesInOneRun)
 {
     ASSERT_TRUE(EmptySink("device-lpt1.bin"));
     ASSERT_TRUE(EmptySink("device-lpt2.bin"));
-    TEST_FILE file = MakeFile("two-devices.prn", 2 * Chunk + 5, 1200);
+    BED_FILE file = MakeFile("two-devices.prn", 2 * Chunk + 5, 1200);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
     ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true));
     ASSERT_NO_FATAL_FAILURE(SetTicked("LPT2:", true, BY_DOUBLE_CLICK));
@@ -762,7 +710,7 @@ TEST_F(EndToEndDirect, MissingDeviceIsAPrinterErrorAndTheNextPortIsSent)
          {"Printer Error: Could not print to LPT1:! Please check your printer connection.",
           "Write to Printer Error: Error writing to LPT1:! Please check your printer connection."}},
     };
-    TEST_FILE file = MakeFile("no-device.prn", Chunk + 1, 1300);
+    BED_FILE file = MakeFile("no-device.prn", Chunk + 1, 1300);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         if (c.targetGone) {
@@ -823,7 +771,7 @@ TEST_F(EndToEndDirect, MissingFileNamesThePortThenStopsTheRun)
 
 TEST_F(EndToEndLarge, A256MiBFileShowsGrowingProgressAndArrivesWhole)
 {
-    TEST_FILE file = MakeFile("large.prn", 256ull << 20, 256);
+    BED_FILE file = MakeFile("large.prn", 256ull << 20, 256);
     ASSERT_FALSE(file.sha256.empty());
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
     ASSERT_NO_FATAL_FAILURE(SetTicked(BedQueuePortName(), true));

@@ -1,5 +1,6 @@
 #include "bed.h"
 
+#include <gtest/gtest.h>
 #include <wincrypt.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -263,4 +264,52 @@ std::string WriteTestFile(const std::string &windowsPath, uint64_t size, unsigne
     }
     CloseHandle(file);
     return ok ? hash.Hex() : "";
+}
+
+BED_FILE MakeBedFile(const std::string &relative, uint64_t size, unsigned seed)
+{
+    size_t slash = relative.find('/');
+    if (slash != std::string::npos)
+        CreateDirectoryA(BedWindowsPath(relative.substr(0, slash)).c_str(), NULL);
+    std::string path = BedWindowsPath(relative);
+    BED_FILE file = {path, size, WriteTestFile(path, size, seed)};
+    EXPECT_FALSE(file.sha256.empty()) << "cannot write " << path;
+    return file;
+}
+
+static const char StaleBytes[] = "stale bytes that no send may leave in place";
+
+bool SpoilSink(const std::string &name)
+{
+    HANDLE file = CreateFileA(SinkWindowsPath(name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, StaleBytes, sizeof(StaleBytes) - 1, &written, NULL);
+    CloseHandle(file);
+    return ok && written == sizeof(StaleBytes) - 1;
+}
+
+void ExpectSinkHolds(const std::string &sink, const BED_FILE &file)
+{
+    uint64_t size = 0;
+    std::string sha256;
+    ASSERT_TRUE(HashSink(sink, &size, &sha256)) << sink;
+    EXPECT_EQ(file.size, size) << sink;
+    EXPECT_EQ(file.sha256, sha256) << sink;
+}
+
+void ExpectSinkSpoilt(const std::string &sink)
+{
+    ExpectSinkHolds(sink, BED_FILE{"", sizeof(StaleBytes) - 1, Sha256OfBytes(StaleBytes, sizeof(StaleBytes) - 1)});
+}
+
+void ExpectListenerJob(int number, const BED_FILE &file, DWORD timeoutMs)
+{
+    uint64_t size = 0;
+    std::string sha256;
+    ASSERT_TRUE(WaitForListenerJob(number, timeoutMs, &size, &sha256)) << "no listener job " << number;
+    EXPECT_EQ(file.size, size) << "listener job " << number;
+    EXPECT_EQ(file.sha256, sha256) << "listener job " << number;
 }

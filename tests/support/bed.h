@@ -44,4 +44,24 @@ bool Sha256OfFile(const std::string &windowsPath, uint64_t *size, std::string *s
    job ticket, which Wine strips on the way to CUPS); returns its SHA-256. */
 std::string WriteTestFile(const std::string &windowsPath, uint64_t size, unsigned seed);
 
+/* A test file under the bed's folder ("send/x.prn": the folder is made),
+   with what it holds; a gtest failure when it cannot be written. */
+struct BED_FILE {
+    std::string path;       /* as Windows sees it */
+    uint64_t size;
+    std::string sha256;
+};
+BED_FILE MakeBedFile(const std::string &relative, uint64_t size, unsigned seed);
+
+/* Fills a sink with bytes that any delivery would change: a job replaces
+   a spooler sink's content, a direct write overwrites a device sink's
+   first bytes. */
+bool SpoilSink(const std::string &name);
+
+/* gtest expectations on what arrived: the sink holds exactly the file, or
+   still its stale bytes; the listener's job `number` is the file. */
+void ExpectSinkHolds(const std::string &sink, const BED_FILE &file);
+void ExpectSinkSpoilt(const std::string &sink);
+void ExpectListenerJob(int number, const BED_FILE &file, DWORD timeoutMs = 60000);
+
 #endif
