@@ -4,6 +4,7 @@
    keyboard without the dialog manager, and the exit code. */
 #include "app_driver.h"
 #include "resource.h"
+#include "ui_pump.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -208,9 +209,7 @@ TEST_F(VantrelProcessTest, TabEnterAndEscapeNeitherMoveTheFocusNorPressAButton)
     } keys[] = {{"Tab", VK_TAB}, {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE}};
     for (const auto &k : keys) {
         SCOPED_TRACE(k.name);
-        LPARAM scan = (LPARAM)MapVirtualKeyA(k.key, 0) << 16;
-        PostMessageA(edit, WM_KEYDOWN, k.key, 1 | scan);
-        PostMessageA(edit, WM_KEYUP, k.key, 1 | scan | (LPARAM)0xC0000000);
+        PostKey(edit, k.key);
         ASSERT_TRUE(SyncWithRun(edit));
         EXPECT_EQ(edit, RemoteFocus(run)) << "the focus moved";
         EXPECT_TRUE(IsWindowEnabled(run.mainWindow)) << "a run was started";

@@ -439,7 +439,7 @@ void FaultScheduleRun::Arrange()
         if (port.kind == CONNECTION) {
             Spooler.connections.push_back({port.printer, port.port, PRINTER_ATTRIBUTE_NETWORK});
         } else {
-            Spooler.ports.push_back({port.port, "Local Port", "Local Monitor"});
+            Spooler.ports.push_back(LocalPort(port.port));
             /* every local port is a device too: a port whose temporary
                printer cannot be added is written directly */
             fake.AddPortDevice(port.port);

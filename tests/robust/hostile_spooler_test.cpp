@@ -184,23 +184,13 @@ protected:
         return problems;
     }
 
-    std::vector<std::string> TickedTexts()
-    {
-        std::vector<std::string> texts = ListTexts(0), ticked;
-        std::vector<int> states = ListCheckStates();
-        for (size_t i = 0; i < texts.size(); ++i)
-            if (states[i] == PORT_CHECKED)
-                ticked.push_back(texts[i]);
-        return ticked;
-    }
-
     /* Ticks every third item, refreshes, and checks the outcome. */
     void Refresh(const std::string &when)
     {
         std::vector<std::string> before = ListTexts(0);
         for (size_t i = 0; i < before.size(); i += 3)
             SetPortCheckState((int)i, PORT_CHECKED);
-        std::vector<std::string> ticked = TickedTexts();
+        std::vector<std::string> ticked = TickedPorts();
         MessageBoxes.clear();
 
         RebuildPortTable();
@@ -219,7 +209,7 @@ protected:
         for (const std::string &text : vanished)
             expectedMessages.push_back("Selected Port " + text + " is no longer valid!");
         EXPECT_EQ(messages, expectedMessages) << when;
-        std::vector<std::string> keptNow = TickedTexts();
+        std::vector<std::string> keptNow = TickedPorts();
         std::sort(kept.begin(), kept.end());
         std::sort(keptNow.begin(), keptNow.end());
         EXPECT_EQ(keptNow, kept) << when << ": the ticks of the surviving ports";
@@ -269,12 +259,6 @@ protected:
     int checks = 0;
 };
 
-FAKE_PORT Port(const std::string &name, const std::string &description = "Local Port",
-               const std::string &monitor = "Local Monitor")
-{
-    return {name, description, monitor};
-}
-
 /* 1 to 255, starting at `first` and going round. */
 std::string EveryByte(int first)
 {
@@ -294,7 +278,7 @@ TEST_F(HostileSpooler, NamesOfEveryLength)
     for (size_t length : Lengths) {
         char c = (char)('a' + n++);
         std::string name(length, c);
-        Spooler.ports.push_back(Port(name, std::string(length, 'd'), std::string(length, 'm')));
+        Spooler.ports.push_back(LocalPort(name, std::string(length, 'd'), std::string(length, 'm')));
         Spooler.printers.push_back({std::string(length ? length : 1, (char)('A' + n)), name, (DWORD)n});
         Spooler.connections.push_back({"\\\\" + std::string(length, 's') + "\\q", std::string(length, (char)('n' + n)), 0x10});
         Spooler.connections.push_back({std::string(length, 'q'), "NE" + std::to_string(length) + ":", 0x10});
@@ -316,10 +300,10 @@ TEST_F(HostileSpooler, NamesOfEveryLength)
 TEST_F(HostileSpooler, EveryByteValue)
 {
     for (int b = 1; b <= 255; ++b)
-        Spooler.ports.push_back(Port(std::string(1, (char)b), EveryByte(b), EveryByte(256 - b)));
+        Spooler.ports.push_back(LocalPort(std::string(1, (char)b), EveryByte(b), EveryByte(256 - b)));
     std::string all = EveryByte(1);
     for (size_t from = 0; from < all.size(); from += Field)
-        Spooler.ports.push_back(Port(all.substr(from, Field) + "#", all));
+        Spooler.ports.push_back(LocalPort(all.substr(from, Field) + "#", all));
     for (int b = 1; b <= 255; b += 7)
         Spooler.printers.push_back({"Queue " + std::string(1, (char)b), std::string(1, (char)b), (DWORD)b});
     std::string server;
@@ -335,7 +319,7 @@ TEST_F(HostileSpooler, FormatDirectivesAndControlCharacters)
 {
     for (const char *name : {"%s", "%n%n%n%n", "%99999999s", "%1$s%2$n", "%%", "\t\t100% Completed",
                              "line\nbreak", "\r\n", "\x1b[2J", " ", "  LPT1:  "})
-        Spooler.ports.push_back(Port(name, std::string("%s%s%s") + name, "%n"));
+        Spooler.ports.push_back(LocalPort(name, std::string("%s%s%s") + name, "%n"));
     Spooler.printers.push_back({"%s%n", "%s", 0});
     Spooler.connections.push_back({"\\\\%s%n\\%s", "%n", 0});
     FillAndRefresh("format directives");
@@ -343,9 +327,10 @@ TEST_F(HostileSpooler, FormatDirectivesAndControlCharacters)
 
 TEST_F(HostileSpooler, DuplicatesCommasAndConnectionsWithoutBackslashes)
 {
-    Spooler.ports = {Port("LPT1:", "first"), Port("LPT1:", "second"), Port("LPT2:"), Port("LPT1:,LPT2:"),
-                     Port(std::string(Field, 'X') + "1"), Port(std::string(Field, 'X') + "2"),
-                     Port("NE01: on alpha", "a local port with a connection's label")};
+    Spooler.ports = {LocalPort("LPT1:", "first"), LocalPort("LPT1:", "second"), LocalPort("LPT2:"),
+                     LocalPort("LPT1:,LPT2:"), LocalPort(std::string(Field, 'X') + "1"),
+                     LocalPort(std::string(Field, 'X') + "2"),
+                     LocalPort("NE01: on alpha", "a local port with a connection's label")};
     Spooler.printers = {{"Both", "LPT1:,LPT2:", 0x40}, {"First", "LPT2:", 0x41}, {"Second", "LPT2:", 0x42}};
     Spooler.connections = {{"\\\\alpha\\Laser", "NE01:", 0x10}, {"\\\\beta\\Inkjet", "NE01:", 0x11},
                            {"\\\\alpha\\Other", "NE01:", 0x12}, {"plain", "NE02:", 0}, {"", "NE03:", 0},
@@ -359,7 +344,7 @@ TEST_F(HostileSpooler, FiveThousandPorts)
     for (int i = 0; i < 5000; ++i) {
         char name[16];
         snprintf(name, sizeof name, "P%04d:", i);
-        Spooler.ports.push_back(Port(name, "Port " + std::to_string(i) + " of 5,000 " + std::string(90, 'x')));
+        Spooler.ports.push_back(LocalPort(name, "Port " + std::to_string(i) + " of 5,000 " + std::string(90, 'x')));
         if (i % 7 == 0)
             Spooler.printers.push_back({std::string("Queue on ") + name, name, (DWORD)i});
     }
@@ -392,7 +377,7 @@ TEST_F(HostileSend, EachTickedPortReachesItsOwnTarget)
     RecordMessageBoxes();
     fake.Bind();
     Spooler.drivers = {"Raw Driver"};
-    Spooler.ports = {Port("%s%n"), Port("\xff\x01"), Port(std::string(Field, 'X')), Port("LPT9:"), Port("%n%s%n")};
+    Spooler.ports = LocalPorts({"%s%n", "\xff\x01", std::string(Field, 'X'), "LPT9:", "%n%s%n"});
     Spooler.printers = {{"Queue \xff", "\xff\x01", 0}, {longQueue, std::string(Field, 'X'), 0},
                         {longQueue + "9", "LPT9:", 0}, {"A queue that will not open", "%n%s%n", 0}};
     Spooler.connections = {{"\\\\alpha\\Laser", "LPT1:", 0x10}, {"\\\\beta\\Inkjet", "LPT1:", 0x10}};

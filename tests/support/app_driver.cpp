@@ -291,15 +291,6 @@ bool SyncWithRun(HWND edit)
     return true;
 }
 
-void PostDoubleClick(HWND window, int x, int y)
-{
-    LPARAM where = MAKELPARAM(x, y);
-    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    PostMessageA(window, WM_LBUTTONUP, 0, where);
-    PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
-    PostMessageA(window, WM_LBUTTONUP, 0, where);
-}
-
 static HWND PortList(const VANTREL_RUN &run)
 {
     return GetDlgItem(run.mainWindow, IDC_PORTLIST);

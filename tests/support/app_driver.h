@@ -40,8 +40,8 @@
      RemoteFocus(run)                  the window with the focus in the run's
                                        user-interface thread
      PostClick(window, x, y)           a left click, posted
-     PostDoubleClick(window, x, y)     a double click as the mouse posts it
-     (PostKey is ui_pump.h's: it works across processes too.)
+     (PostKey and PostDoubleClick are ui_pump.h's: they work across
+     processes too.)
      SyncWithRun(edit)                 returns once every message posted to
                                        the run before the call, and what those
                                        made TranslateMessage post, is handled;
@@ -106,7 +106,6 @@ std::string RemoteText(HWND window);
 std::string RemoteStatusText(const VANTREL_RUN &run);
 HWND RemoteFocus(const VANTREL_RUN &run);
 void PostClick(HWND window, int x, int y);
-void PostDoubleClick(HWND window, int x, int y);
 bool SyncWithRun(HWND edit);
 
 std::vector<std::string> RemotePortTexts(const VANTREL_RUN &run);

@@ -225,3 +225,16 @@ std::vector<FAKE_ENUM_CALL> FakeSpoolerCalls(const char *function)
             selected.push_back(call);
     return selected;
 }
+
+FAKE_PORT LocalPort(const std::string &name, const std::string &description, const std::string &monitor)
+{
+    return {name, description, monitor};
+}
+
+std::vector<FAKE_PORT> LocalPorts(const std::vector<std::string> &names)
+{
+    std::vector<FAKE_PORT> ports;
+    for (const std::string &name : names)
+        ports.push_back(LocalPort(name));
+    return ports;
+}

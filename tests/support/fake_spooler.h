@@ -73,6 +73,11 @@ struct FAKE_SPOOLER {
 
 extern FAKE_SPOOLER Spooler;
 
+/* A port of the local monitor, and a list of them described alike. */
+FAKE_PORT LocalPort(const std::string &name, const std::string &description = "Local Port",
+                    const std::string &monitor = "Local Monitor");
+std::vector<FAKE_PORT> LocalPorts(const std::vector<std::string> &names);
+
 void InstallFakeSpooler(void);
 
 /* The calls recorded for one function, in order. */

@@ -18,7 +18,7 @@ void MainWindowTest::SetUp()
 {
     SeamTest::SetUp();
     InstallFakeSpooler();
-    Spooler.ports = {{"LPT1:", "Local Port", "Local Monitor"}, {"LPT2:", "Local Port", "Local Monitor"}};
+    Spooler.ports = LocalPorts({"LPT1:", "LPT2:"});
     Sys.FindFirstFileA = FindNoPrinterFile;
     RecordMessageBoxes();       /* a real box would wait for a user */
     window = CreateMainWindow(GetModuleHandleA(NULL));

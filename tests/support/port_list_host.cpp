@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <stdlib.h>
 
+#include <algorithm>
+
 HWND CreatePortListHost(int listWidth)
 {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
@@ -66,6 +68,33 @@ std::vector<std::string> TablePortNames(void)
     for (int i = 0; i < PortTableCount; ++i)
         names.push_back(PortTable[i].szPortName);
     return names;
+}
+
+void ExpectListShowsTable(void)
+{
+    std::vector<std::string> descriptions;
+    for (int i = 0; i < PortTableCount; ++i)
+        descriptions.push_back(PortTable[i].szDescription);
+    EXPECT_EQ(TablePortNames(), ListTexts(0));
+    EXPECT_EQ(descriptions, ListTexts(1));
+}
+
+void TickPorts(const std::vector<std::string> &texts)
+{
+    std::vector<std::string> items = ListTexts(0);
+    for (size_t i = 0; i < items.size(); ++i)
+        if (std::find(texts.begin(), texts.end(), items[i]) != texts.end())
+            SetPortCheckState((int)i, PORT_CHECKED);
+}
+
+std::vector<std::string> TickedPorts(void)
+{
+    std::vector<std::string> texts = ListTexts(0), ticked;
+    std::vector<int> states = ListCheckStates();
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (states[i] == PORT_CHECKED)
+            ticked.push_back(texts[i]);
+    return ticked;
 }
 
 void PortListTest::SetUp()

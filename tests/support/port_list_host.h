@@ -26,6 +26,15 @@ std::vector<int> ListCheckStates(void);
 /* What the table holds: szPortName of every row, in order. */
 std::vector<std::string> TablePortNames(void);
 
+/* gtest expectation: item i shows row i in both columns, and the list has
+   no other item. */
+void ExpectListShowsTable(void);
+
+/* Ticks every item with one of these texts; the texts of the ticked
+   items, in list order. */
+void TickPorts(const std::vector<std::string> &texts);
+std::vector<std::string> TickedPorts(void);
+
 class PortListTest : public SeamTest {
 protected:
     void SetUp() override;

@@ -92,3 +92,12 @@ void PostKey(HWND control, UINT virtualKey)
     PostMessageA(control, WM_KEYDOWN, virtualKey, 1 | scanCode);
     PostMessageA(control, WM_KEYUP, virtualKey, 1 | scanCode | (LPARAM)0xC0000000);
 }
+
+void PostDoubleClick(HWND window, int x, int y)
+{
+    LPARAM where = MAKELPARAM(x, y);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageA(window, WM_LBUTTONUP, 0, where);
+    PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+    PostMessageA(window, WM_LBUTTONUP, 0, where);
+}

@@ -37,4 +37,7 @@ HWND FindThreadDialog(HWND exclude = NULL);
    Works across processes too. */
 void PostKey(HWND control, UINT virtualKey);
 
+/* A double click at a point of the window, as the mouse posts it. */
+void PostDoubleClick(HWND window, int x, int y);
+
 #endif

@@ -15,8 +15,8 @@ static HWND MakePlainWindow(int width, int height)
     return CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, width, height, NULL, NULL, NULL, NULL);
 }
 
-/* 32-bit pixels, top-down, in COLORREF order (0x00BBGGRR). */
-static std::vector<COLORREF> ReadPixels(HBITMAP bitmap, int width, int height)
+/* The layout of the pixels the tests read and write: 32 bits, top-down. */
+static BITMAPINFO TopDown32(int width, int height)
 {
     BITMAPINFO info;
     ZeroMemory(&info, sizeof(info));
@@ -26,6 +26,13 @@ static std::vector<COLORREF> ReadPixels(HBITMAP bitmap, int width, int height)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+/* 32-bit pixels, top-down, in COLORREF order (0x00BBGGRR). */
+static std::vector<COLORREF> ReadPixels(HBITMAP bitmap, int width, int height)
+{
+    BITMAPINFO info = TopDown32(width, height);
     std::vector<RGBQUAD> quads(width * height);
     HDC screen = GetDC(NULL);
     GetDIBits(screen, bitmap, 0, height, quads.data(), &info, DIB_RGB_COLORS);
@@ -41,14 +48,7 @@ static HBITMAP MakeScreenBitmap(const std::vector<COLORREF> &pixels, int width, 
 {
     HDC screen = GetDC(NULL);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof(info));
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDown32(width, height);
     std::vector<RGBQUAD> quads;
     for (COLORREF c : pixels)
         quads.push_back(RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0});

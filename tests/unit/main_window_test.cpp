@@ -50,13 +50,9 @@ TEST_F(MainWindowTest, GoFollowsTheEditText)
 /* ---- Double clicks ---- */
 
 /* A real double click, as the mouse posts it, at a point of a control. */
-static void PostDoubleClick(HWND control, POINT at)
+static void DoubleClick(HWND control, POINT at)
 {
-    LPARAM where = MAKELPARAM(at.x, at.y);
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    PostMessageA(control, WM_LBUTTONUP, 0, where);
-    PostMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
-    PostMessageA(control, WM_LBUTTONUP, 0, where);
+    PostDoubleClick(control, at.x, at.y);
     PumpMessages();
 }
 
@@ -78,15 +74,15 @@ TEST_F(MainWindowTest, DoubleClickOnAPortTogglesOnlyThatPort)
     ASSERT_EQ(1, PortCheck(0));
     ASSERT_EQ(1, PortCheck(1));
 
-    PostDoubleClick(PortListWindow, ItemDescriptionPoint(1));
+    DoubleClick(PortListWindow, ItemDescriptionPoint(1));
     EXPECT_EQ(1, PortCheck(0));
     EXPECT_EQ(2, PortCheck(1)) << "unticked becomes ticked";
 
-    PostDoubleClick(PortListWindow, ItemDescriptionPoint(1));
+    DoubleClick(PortListWindow, ItemDescriptionPoint(1));
     EXPECT_EQ(1, PortCheck(0));
     EXPECT_EQ(1, PortCheck(1)) << "two double clicks restore the first state";
 
-    PostDoubleClick(PortListWindow, ItemDescriptionPoint(0));
+    DoubleClick(PortListWindow, ItemDescriptionPoint(0));
     EXPECT_EQ(2, PortCheck(0));
     EXPECT_EQ(1, PortCheck(1));
 }
@@ -94,12 +90,12 @@ TEST_F(MainWindowTest, DoubleClickOnAPortTogglesOnlyThatPort)
 TEST_F(MainWindowTest, DoubleClickOnTheStatusBarChangesNoPort)
 {
     /* The status bar reports part 0 where the list reports the item. */
-    PostDoubleClick(PortListWindow, ItemDescriptionPoint(0));
+    DoubleClick(PortListWindow, ItemDescriptionPoint(0));
     ASSERT_EQ(2, PortCheck(0));
 
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        PostDoubleClick(StatusBarWindow, POINT{20, 5});
+        DoubleClick(StatusBarWindow, POINT{20, 5});
         EXPECT_EQ(2, PortCheck(0));
         EXPECT_EQ(1, PortCheck(1));
     }

@@ -17,7 +17,7 @@ TEST_F(PortListTest, ColumnsShareTheListWidth)
         {415, 123, 288}, {300, 88, 208}, {14, 3, 7}, {4, 0, 0},
         {2, 0, 0}, /* narrower than the borders: no negative width, which would mean "autosize" */
     };
-    Spooler.ports = {{"LPT1:", "Local Port", "Local Monitor"}};
+    Spooler.ports = LocalPorts({"LPT1:"});
     for (const auto &c : cases) {
         SCOPED_TRACE(c.width);
         DestroyPortListHost(host);
@@ -53,7 +53,7 @@ TEST_F(PortListTest, SetUpGivesCheckBoxesAndTwoLeftColumns)
 
 TEST_F(PortListTest, WithoutTheListControlSetUpFails)
 {
-    Spooler.ports = {{"LPT1:", "Local Port", "Local Monitor"}};
+    Spooler.ports = LocalPorts({"LPT1:"});
     host = CreateWindowExA(0, "STATIC", "no list", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
     ASSERT_TRUE(host != NULL);
     EXPECT_FALSE(InitPortList(host));

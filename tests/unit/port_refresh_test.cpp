@@ -12,11 +12,13 @@
 
 namespace {
 
-std::vector<FAKE_PORT> LocalPorts(const std::vector<std::string> &names)
+/* Each described by its own name, so that a description shown beside
+   another port's item is seen. */
+std::vector<FAKE_PORT> DescribedPorts(const std::vector<std::string> &names)
 {
     std::vector<FAKE_PORT> ports;
     for (const std::string &name : names)
-        ports.push_back({name, name + " port", "Local Monitor"});
+        ports.push_back(LocalPort(name, name + " port"));
     return ports;
 }
 
@@ -29,23 +31,6 @@ std::string VanishedMessage(const std::string &port)
 
 class PortRefreshTest : public PortListTest {
 protected:
-    void TickPorts(const std::vector<std::string> &ticked)
-    {
-        std::vector<std::string> texts = ListTexts(0);
-        for (size_t i = 0; i < texts.size(); ++i)
-            for (const std::string &port : ticked)
-                if (texts[i] == port)
-                    SetPortCheckState((int)i, PORT_CHECKED);
-    }
-    std::vector<std::string> TickedPorts()
-    {
-        std::vector<std::string> texts = ListTexts(0), ticked;
-        std::vector<int> states = ListCheckStates();
-        for (size_t i = 0; i < texts.size(); ++i)
-            if (states[i] == PORT_CHECKED)
-                ticked.push_back(texts[i]);
-        return ticked;
-    }
     std::vector<std::string> MessageTexts()
     {
         std::vector<std::string> texts;
@@ -56,15 +41,6 @@ protected:
             texts.push_back(box.text);
         }
         return texts;
-    }
-    /* Item i shows row i, in both columns, and the list has no other item. */
-    void ExpectListShowsTable()
-    {
-        std::vector<std::string> descriptions;
-        for (int i = 0; i < PortTableCount; ++i)
-            descriptions.push_back(PortTable[i].szDescription);
-        EXPECT_EQ(TablePortNames(), ListTexts(0));
-        EXPECT_EQ(descriptions, ListTexts(1));
     }
 };
 
@@ -108,12 +84,12 @@ TEST_F(PortRefreshTest, LocalPortsComeAndGo)
         DestroyPortListHost(host);
         ForgetPortTable();
         InstallFakeSpooler();
-        Spooler.ports = LocalPorts(c.before);
+        Spooler.ports = DescribedPorts(c.before);
         ASSERT_TRUE(InitList());
         TickPorts(c.ticked);
         ASSERT_EQ(c.ticked, TickedPorts());
 
-        Spooler.ports = LocalPorts(c.after);
+        Spooler.ports = DescribedPorts(c.after);
         RecordMessageBoxes();
         RebuildPortTable();
 
@@ -126,7 +102,7 @@ TEST_F(PortRefreshTest, LocalPortsComeAndGo)
 
 TEST_F(PortRefreshTest, PrinterListFailingLeavesEveryLocalPortWithoutPrinter)
 {
-    Spooler.ports = LocalPorts({"LPT1:", "LPT2:"});
+    Spooler.ports = DescribedPorts({"LPT1:", "LPT2:"});
     Spooler.printers = {{"Laser", "LPT1:", 0x240}};
     Spooler.connections = {{"\\\\srv\\q", "IP_1", 0x10}};
     ASSERT_TRUE(InitList());
@@ -146,7 +122,7 @@ TEST_F(PortRefreshTest, PrinterListFailingLeavesEveryLocalPortWithoutPrinter)
 
 TEST_F(PortRefreshTest, ConnectionsComeAndGo)
 {
-    Spooler.ports = LocalPorts({"LPT1:"});
+    Spooler.ports = DescribedPorts({"LPT1:"});
     Spooler.connections = {{"\\\\srv\\Old", "IP_9", 0}};
     ASSERT_TRUE(InitList());
     TickPorts({"IP_9 on srv"});
@@ -196,7 +172,7 @@ TEST_F(PortRefreshTest, LongTextsStillMatch)
 /* Only the first n rows count, whatever else the table holds. */
 TEST_F(PortRefreshTest, ReconcileLooksAtTheRowsGivenOnly)
 {
-    Spooler.ports = LocalPorts({"A:", "B:", "C:"});
+    Spooler.ports = DescribedPorts({"A:", "B:", "C:"});
     ASSERT_TRUE(InitList());
     TickPorts({"C:"});
     ReconcilePortList(2);

@@ -9,23 +9,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-FAKE_PORT LocalPort(const std::string &name)
-{
-    return {name, "Local Port", "Local Monitor"};
-}
-
-std::vector<FAKE_PORT> LocalPorts(const std::vector<std::string> &names)
-{
-    std::vector<FAKE_PORT> ports;
-    for (const std::string &name : names)
-        ports.push_back(LocalPort(name));
-    return ports;
-}
-
-} // namespace
-
 /* The rule is case-sensitive and looks at the beginning only; a text or
    prefix shorter than the length never matches. */
 TEST(PortExclusion, PrefixesComAndFile)
@@ -219,14 +202,6 @@ protected:
                            std::to_string(row.Attributes));
         }
         return rows;
-    }
-    void ExpectListShowsTable()
-    {
-        EXPECT_EQ(TablePortNames(), ListTexts(0));
-        std::vector<std::string> descriptions;
-        for (int i = 0; i < PortTableCount; ++i)
-            descriptions.push_back(PortTable[i].szDescription);
-        EXPECT_EQ(descriptions, ListTexts(1));
     }
 };
 

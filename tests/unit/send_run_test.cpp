@@ -100,7 +100,7 @@ static const char *const RoadSinks[] = {"Queue1", "Temporary Printer_1", "LPT1:"
    works, so that whether the run went on shows in what it received. */
 static void ArrangeRoad(ROAD road, FakeTransfer &fake)
 {
-    Spooler.ports = {{"LPT1:", "Local Port", "Local Monitor"}, {"LPT2:", "Local Port", "Local Monitor"}};
+    Spooler.ports = LocalPorts({"LPT1:", "LPT2:"});
     Spooler.printers = {{"Queue2", "LPT2:", 0}};
     fake.InstallPrinter("Queue2");
     if (road == INSTALLED) {
@@ -196,7 +196,7 @@ TEST_F(SendRunTest, EachResultGivesItsBoxesStatusAndStopRule)
 
 TEST_F(SendRunTest, NothingTickedGivesOneBoxAndNoRefresh)
 {
-    Spooler.ports = {{"LPT1:", "Local Port", "Local Monitor"}};
+    Spooler.ports = LocalPorts({"LPT1:"});
     ShowPorts({});
     size_t enumerations = Spooler.calls.size();
 
@@ -211,11 +211,11 @@ TEST_F(SendRunTest, NothingTickedGivesOneBoxAndNoRefresh)
 
 TEST_F(SendRunTest, TickedPortPushedDownByANewPortIsStillSent)
 {
-    Spooler.ports = {{"LPT1:", "Local Port", "Local Monitor"}, {"LPT3:", "Local Port", "Local Monitor"}};
+    Spooler.ports = LocalPorts({"LPT1:", "LPT3:"});
     Spooler.printers = {{"Queue3", "LPT3:", 0}};
     fake.InstallPrinter("Queue3");
     ShowPorts({1});
-    Spooler.ports.insert(Spooler.ports.begin() + 1, {"LPT2:", "Local Port", "Local Monitor"});
+    Spooler.ports.insert(Spooler.ports.begin() + 1, LocalPort("LPT2:"));
 
     ASSERT_TRUE(windows->RunSend());
 
@@ -227,7 +227,7 @@ TEST_F(SendRunTest, TickedPortPushedDownByANewPortIsStillSent)
 
 TEST_F(SendRunTest, PrinterConnectionIsNamedByItsLabel)
 {
-    Spooler.ports = {{"LPT1:", "Local Port", "Local Monitor"}};
+    Spooler.ports = LocalPorts({"LPT1:"});
     Spooler.connections = {{"\\\\server\\queue", "NE01:", PRINTER_ATTRIBUTE_NETWORK}};
     fake.InstallPrinter("\\\\server\\queue");
     fake.Fail(FAKE_WritePrinter, 2);

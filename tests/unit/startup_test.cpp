@@ -232,7 +232,7 @@ TEST_F(StartupFailureTest, AMainWindowThatCannotBeMadeIsReportedNotWaitedFor)
 {
     /* An instance without the templates: the dialog cannot be created, and a
        message loop without a window would never end. */
-    Spooler.ports = {{"LPT1:", "Local Port", "Local Monitor"}};
+    Spooler.ports = LocalPorts({"LPT1:"});
     EXPECT_EQ(0, WinMain(GetModuleHandleA("kernel32.dll"), NULL, (LPSTR)"", SW_SHOWNORMAL));
 
     ASSERT_EQ(1u, MessageBoxes.size());

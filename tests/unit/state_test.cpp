@@ -125,32 +125,6 @@ protected:
     HWND main_ = NULL;
 };
 
-TEST_F(ShellState, MainTemplateMakesTheWindowAndItsControls)
-{
-    char text[64];
-    GetClassNameA(main_, text, sizeof(text));
-    EXPECT_STREQ("FirmwareUpdate", text);
-    GetWindowTextA(main_, text, sizeof(text));
-    EXPECT_STREQ("Vantrel", text);
-
-    /* Template order is z-order and tab order. */
-    const struct { int id; const char *className; } children[] = {
-        {IDOK, "Button"}, {IDCANCEL, "Button"}, {-1, "Static"}, {IDC_FILENAME, "Edit"},
-        {IDC_BROWSE, "Button"}, {IDC_PORTLIST, "SysListView32"}, {IDC_LOGO, "Button"},
-        {IDC_STATUSBAR, STATUSCLASSNAMEA},
-    };
-    HWND child = GetWindow(main_, GW_CHILD);
-    for (const auto &expected : children) {
-        SCOPED_TRACE(expected.id);
-        ASSERT_TRUE(child != NULL);
-        EXPECT_EQ(expected.id, (int)(short)GetDlgCtrlID(child));
-        GetClassNameA(child, text, sizeof(text));
-        EXPECT_STREQ(expected.className, text);
-        child = GetWindow(child, GW_HWNDNEXT);
-    }
-    EXPECT_TRUE(child == NULL);
-}
-
 TEST_F(ShellState, SetStatusTextReplacesTheWholeTextUnchanged)
 {
     const char *texts[] = {

@@ -1,3 +1,0 @@
-#include <gtest/gtest.h>
-#include "syscalls.h"
-TEST(Smoke, SeamBound) { EXPECT_TRUE(Sys.EnumPortsA == ::EnumPortsA); }
