@@ -152,13 +152,18 @@ protected:
     }
 
     /* The edit gets the file at once: the marker by which this process
-       waits for the program's input queue lives in the edit's text. */
-    void Start(const std::string &fileName)
+       waits for the program's input queue lives in the edit's text. Then
+       these ports are ticked by their check boxes, and no other is. */
+    void Start(const std::string &fileName, const std::vector<std::string> &ticked = {})
     {
         ASSERT_TRUE(StartVantrel(exe, "", NO_SHOW_STATE, &run)) << "no main window";
         ASSERT_FALSE(RemotePortTexts(run).empty()) << "no ports listed";
-        if (!fileName.empty())
-            SetFileName(fileName);
+        if (!fileName.empty()) {
+            ASSERT_NO_FATAL_FAILURE(SetFileName(fileName));
+        }
+        for (const std::string &port : ticked)
+            ASSERT_NO_FATAL_FAILURE(SetTicked(port, true));
+        ASSERT_EQ(ticked, TickedPorts());
     }
 
     HWND Control(int id) { return GetDlgItem(run.mainWindow, id); }
@@ -374,8 +379,7 @@ TEST_F(EndToEndSpool, InstalledQueueGetsEachFileByteExact)
     std::vector<BED_FILE> files;
     for (uint64_t size : Sizes)
         files.push_back(MakeFile("installed-" + std::to_string(size) + ".prn", size, 100 + (unsigned)size));
-    ASSERT_NO_FATAL_FAILURE(Start(files[0].path));
-    ASSERT_NO_FATAL_FAILURE(SetTicked(BedQueuePortName(), true));
+    ASSERT_NO_FATAL_FAILURE(Start(files[0].path, {BedQueuePortName()}));
     int before = CountListenerJobs();
     std::vector<BED_FILE> jobs;
     for (const BED_FILE &file : files) {
@@ -397,8 +401,7 @@ TEST_F(EndToEndSpool, TemporaryPrinterGetsEachFileByteExactAndIsDeleted)
     std::vector<BED_FILE> files;
     for (uint64_t size : Sizes)
         files.push_back(MakeFile("temporary-" + std::to_string(size) + ".prn", size, 200 + (unsigned)size));
-    ASSERT_NO_FATAL_FAILURE(Start(files[0].path));
-    ASSERT_NO_FATAL_FAILURE(SetTicked("LPT2:", true));
+    ASSERT_NO_FATAL_FAILURE(Start(files[0].path, {"LPT2:"}));
     for (const BED_FILE &file : files) {
         SCOPED_TRACE(file.size);
         ASSERT_TRUE(SpoilSink("spool-lpt2.bin"));   /* an empty job must still replace it */
@@ -420,11 +423,8 @@ TEST_F(EndToEndSpool, SeveralPortsEachGetTheWholeFileOnce)
         ASSERT_NO_FATAL_FAILURE(MapSpooler(port, "|cat >> '" + BedUnixPath("sinks/" + sink) + "'"));
     }
     BED_FILE file = MakeFile("several.prn", 16 * Chunk + 7, 300);
-    ASSERT_NO_FATAL_FAILURE(Start(file.path));
     std::vector<std::string> ports = {BedQueuePortName(), "LPT1:", "LPT2:"};
-    for (const std::string &port : ports)
-        ASSERT_NO_FATAL_FAILURE(SetTicked(port, true));
-    ASSERT_EQ(ports, TickedPorts());
+    ASSERT_NO_FATAL_FAILURE(Start(file.path, ports));
     int before = CountListenerJobs();
 
     bool shot = false;
@@ -450,7 +450,6 @@ TEST_F(EndToEndSpool, OnlyTheTickedPortsAreSentHoweverTheyWereTicked)
     ASSERT_TRUE(SpoilSink("spool-lpt2.bin"));
     BED_FILE file = MakeFile("ticked.prn", Chunk + 1, 400);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
-    ASSERT_EQ(std::vector<std::string>(), TickedPorts()) << "nothing is ticked at start";
     ASSERT_NO_FATAL_FAILURE(SetTicked(BedQueuePortName(), true, BY_CHECK_BOX));
     ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true, BY_DOUBLE_CLICK));
     ASSERT_NO_FATAL_FAILURE(SetTicked("LPT2:", true, BY_SPACE_BAR));
@@ -499,7 +498,6 @@ TEST_F(EndToEndSpool, NoTickedPortShowsOneSelectionErrorAndSendsNothing)
     ASSERT_TRUE(SpoilSink("spool-lpt2.bin"));
     BED_FILE file = MakeFile("unticked.prn", 1000, 600);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
-    ASSERT_EQ(std::vector<std::string>(), TickedPorts());
     int before = CountListenerJobs();
 
     RUN_RECORD record = Go();
@@ -517,9 +515,7 @@ TEST_F(EndToEndSpool, MissingFileStopsTheRunWithTheFocusInTheEdit)
     ASSERT_TRUE(SpoilSink("spool-lpt1.bin"));
     std::string missing = BedWindowsPath("e2e/missing.prn");
     DeleteFileA(missing.c_str());
-    ASSERT_NO_FATAL_FAILURE(Start(missing));
-    ASSERT_NO_FATAL_FAILURE(SetTicked(BedQueuePortName(), true));
-    ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true));
+    ASSERT_NO_FATAL_FAILURE(Start(missing, {BedQueuePortName(), "LPT1:"}));
     int before = CountListenerJobs();
 
     RUN_RECORD record = Go();
@@ -544,9 +540,7 @@ TEST_F(EndToEndSpool, FileHeldOpenByAnotherProgramStopsTheRunUntilItLetsGo)
     BED_FILE file = MakeFile("held.prn", Chunk + 1, 700);
     HANDLE held = CreateFileA(file.path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    ASSERT_NO_FATAL_FAILURE(Start(file.path));
-    ASSERT_NO_FATAL_FAILURE(SetTicked(BedQueuePortName(), true));
-    ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true));
+    ASSERT_NO_FATAL_FAILURE(Start(file.path, {BedQueuePortName(), "LPT1:"}));
     int before = CountListenerJobs();
 
     RUN_RECORD held_run = Go();
@@ -570,11 +564,8 @@ TEST_F(EndToEndSpool, TickedPortThatVanishedIsReportedAndTheOthersAreSent)
     ASSERT_NO_FATAL_FAILURE(AddPort("BGONE:"));
     ASSERT_TRUE(SpoilSink("spool-lpt2.bin"));
     BED_FILE file = MakeFile("vanished.prn", Chunk + 1, 800);
-    ASSERT_NO_FATAL_FAILURE(Start(file.path));
     std::vector<std::string> ports = {"BGONE:", BedQueuePortName(), "LPT1:"};
-    for (const std::string &port : ports)
-        ASSERT_NO_FATAL_FAILURE(SetTicked(port, true));
-    ASSERT_EQ(ports, TickedPorts());
+    ASSERT_NO_FATAL_FAILURE(Start(file.path, ports));
     ASSERT_TRUE(RemovePortFromList("BGONE:"));
     int before = CountListenerJobs();
 
@@ -629,9 +620,7 @@ TEST_F(EndToEndSpool, UndeliverableJobIsAWriteErrorAndTheNextPortIsSent)
 {
     const char *targets[] = {"/nonexistent/folder/lpt1.bin", "|exit 3"};
     BED_FILE file = MakeFile("undeliverable.prn", Chunk + 1, 1000);
-    ASSERT_NO_FATAL_FAILURE(Start(file.path));
-    ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true));
-    ASSERT_NO_FATAL_FAILURE(SetTicked("LPT2:", true));
+    ASSERT_NO_FATAL_FAILURE(Start(file.path, {"LPT1:", "LPT2:"}));
     bool shot = false;
     for (const char *target : targets) {
         SCOPED_TRACE(target);
@@ -660,8 +649,7 @@ TEST_F(EndToEndDirect, PortDeviceGetsEachFileByteExact)
     std::vector<BED_FILE> files;
     for (uint64_t size : Sizes)
         files.push_back(MakeFile("direct-" + std::to_string(size) + ".prn", size, 1100 + (unsigned)size));
-    ASSERT_NO_FATAL_FAILURE(Start(files[0].path));
-    ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true));
+    ASSERT_NO_FATAL_FAILURE(Start(files[0].path, {"LPT1:"}));
     for (const BED_FILE &file : files) {
         SCOPED_TRACE(file.size);
         /* A device is written from its start and never cut short. */
@@ -679,8 +667,7 @@ TEST_F(EndToEndDirect, TwoPortDevicesInOneRun)
     ASSERT_TRUE(EmptySink("device-lpt1.bin"));
     ASSERT_TRUE(EmptySink("device-lpt2.bin"));
     BED_FILE file = MakeFile("two-devices.prn", 2 * Chunk + 5, 1200);
-    ASSERT_NO_FATAL_FAILURE(Start(file.path));
-    ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true));
+    ASSERT_NO_FATAL_FAILURE(Start(file.path, {"LPT1:"}));
     ASSERT_NO_FATAL_FAILURE(SetTicked("LPT2:", true, BY_DOUBLE_CLICK));
 
     RUN_RECORD record = Go();
@@ -720,10 +707,7 @@ TEST_F(EndToEndDirect, MissingDeviceIsAPrinterErrorAndTheNextPortIsSent)
             ASSERT_NO_FATAL_FAILURE(AddPort(c.failing));
         }
         ASSERT_TRUE(EmptySink("device-lpt2.bin"));
-        ASSERT_NO_FATAL_FAILURE(Start(file.path));
-        ASSERT_NO_FATAL_FAILURE(SetTicked(c.failing, true));
-        ASSERT_NO_FATAL_FAILURE(SetTicked("LPT2:", true));
-        ASSERT_EQ(std::vector<std::string>({c.failing, "LPT2:"}), TickedPorts());
+        ASSERT_NO_FATAL_FAILURE(Start(file.path, {c.failing, "LPT2:"}));
 
         RUN_RECORD record = Go();
 
@@ -751,9 +735,7 @@ TEST_F(EndToEndDirect, MissingFileNamesThePortThenStopsTheRun)
     ASSERT_TRUE(SpoilSink("device-lpt2.bin"));
     std::string missing = BedWindowsPath("e2e/missing.prn");
     DeleteFileA(missing.c_str());
-    ASSERT_NO_FATAL_FAILURE(Start(missing));
-    ASSERT_NO_FATAL_FAILURE(SetTicked("LPT1:", true));
-    ASSERT_NO_FATAL_FAILURE(SetTicked("LPT2:", true));
+    ASSERT_NO_FATAL_FAILURE(Start(missing, {"LPT1:", "LPT2:"}));
 
     RUN_RECORD record = Go();
 
@@ -773,8 +755,7 @@ TEST_F(EndToEndLarge, A256MiBFileShowsGrowingProgressAndArrivesWhole)
 {
     BED_FILE file = MakeFile("large.prn", 256ull << 20, 256);
     ASSERT_FALSE(file.sha256.empty());
-    ASSERT_NO_FATAL_FAILURE(Start(file.path));
-    ASSERT_NO_FATAL_FAILURE(SetTicked(BedQueuePortName(), true));
+    ASSERT_NO_FATAL_FAILURE(Start(file.path, {BedQueuePortName()}));
     int before = CountListenerJobs();
 
     bool shot = false;

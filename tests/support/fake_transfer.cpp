@@ -468,3 +468,13 @@ void FakeTransfer::Bind()
     Sys.EndPagePrinter = C::EndPagePrinter;
     Sys.EndDocPrinter = C::EndDocPrinter;
 }
+
+FAKE_ARRANGE FailingCall(FAKE_CALL call, int nth)
+{
+    return [call, nth](FakeTransfer &fake, SendWindows &) { fake.Fail(call, nth); };
+}
+
+FAKE_ARRANGE ShortCall(FAKE_CALL call, int nth, DWORD count)
+{
+    return [call, nth, count](FakeTransfer &fake, SendWindows &) { fake.Short(call, nth, count); };
+}

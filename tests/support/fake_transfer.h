@@ -165,4 +165,11 @@ private:
     uintptr_t nextHandle = 0x1000;
 };
 
+/* A row of a table of scripted runs arranges the machine and the send
+   windows; these rows only fail the nth call, or make it answer short. */
+class SendWindows;
+typedef std::function<void(FakeTransfer &, SendWindows &)> FAKE_ARRANGE;
+FAKE_ARRANGE FailingCall(FAKE_CALL call, int nth);
+FAKE_ARRANGE ShortCall(FAKE_CALL call, int nth, DWORD count);
+
 #endif

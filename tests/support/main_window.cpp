@@ -31,10 +31,7 @@ void MainWindowTest::TearDown()
 {
     if (window != NULL && IsWindow(window)) {
         DestroyWindow(window);
-        MSG quit;
-        while (PeekMessageA(&quit, NULL, 0, 0, PM_REMOVE))
-            if (quit.message != WM_QUIT)
-                DispatchMessageA(&quit);
+        DiscardQuit();
     }
     if (LogoBitmap != NULL)
         DeleteObject(LogoBitmap);

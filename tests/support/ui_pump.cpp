@@ -14,6 +14,14 @@ void PumpMessages(void)
     }
 }
 
+void DiscardQuit(void)
+{
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+        if (message.message != WM_QUIT)
+            DispatchMessageA(&message);
+}
+
 bool PumpUntil(const std::function<bool()> &done, DWORD milliseconds)
 {
     DWORD start = GetTickCount();

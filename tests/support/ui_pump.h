@@ -27,6 +27,9 @@
 #include <vector>
 
 void PumpMessages(void);
+/* Dispatches what waits and drops the quit message that a destroyed main
+   window posted. */
+void DiscardQuit(void);
 bool PumpUntil(const std::function<bool()> &done, DWORD milliseconds);
 extern size_t ModalDialogsForced;
 size_t RunModalSteps(const std::vector<std::function<void()>> &steps, const std::function<void()> &open);

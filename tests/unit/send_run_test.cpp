@@ -123,7 +123,7 @@ static const BOX OpenError = {"Input file can't be opened!", "Input File Error"}
 struct RESULT_ROW {
     const char *name;
     ROAD road;
-    std::function<void(FakeTransfer &, SendWindows &)> arrange;
+    FAKE_ARRANGE arrange;
     std::vector<BOX> boxes;
     bool errorStatus;       /* "Error" shown before the run's end */
     bool stops;
@@ -133,34 +133,26 @@ static const RESULT_ROW ResultRows[] = {
     {"sent", INSTALLED, [](FakeTransfer &, SendWindows &) {}, {}, false, false},
     {"sent", TEMPORARY, [](FakeTransfer &, SendWindows &) {}, {}, false, false},
     {"sent", DIRECT, [](FakeTransfer &, SendWindows &) {}, {}, false, false},
-    {"write fails", INSTALLED, [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_WritePrinter, 1); },
-     {WriteError}, true, false},
-    {"write fails", TEMPORARY, [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_WritePrinter, 1); },
-     {WriteError}, true, false},
-    {"write fails", DIRECT, [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_WriteFile, 1); },
-     {PrinterError, WriteError}, true, false},
-    {"ending the job fails", INSTALLED, [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_EndDocPrinter, 1); },
-     {WriteError}, true, false},
+    {"write fails", INSTALLED, FailingCall(FAKE_WritePrinter, 1), {WriteError}, true, false},
+    {"write fails", TEMPORARY, FailingCall(FAKE_WritePrinter, 1), {WriteError}, true, false},
+    {"write fails", DIRECT, FailingCall(FAKE_WriteFile, 1), {PrinterError, WriteError}, true, false},
+    {"ending the job fails", INSTALLED, FailingCall(FAKE_EndDocPrinter, 1), {WriteError}, true, false},
     {"file name invalid", INSTALLED, [](FakeTransfer &, SendWindows &w) { w.SetFileName("C:\\none.prn"); },
      {BadName}, false, true},
     {"file name invalid", TEMPORARY, [](FakeTransfer &, SendWindows &w) { w.SetFileName("C:\\none.prn"); },
      {BadName}, false, true},
     {"file name invalid", DIRECT, [](FakeTransfer &, SendWindows &w) { w.SetFileName("C:\\none.prn"); },
      {PrinterError, BadName}, false, true},
-    {"read fails", INSTALLED, [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_ReadFile, 2); },
-     {ReadError}, true, true},
-    {"read fails", TEMPORARY, [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_ReadFile, 2); },
-     {ReadError}, true, true},
-    {"read fails", DIRECT, [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_ReadFile, 2); },
-     {PrinterError, ReadError}, true, true},
+    {"read fails", INSTALLED, FailingCall(FAKE_ReadFile, 2), {ReadError}, true, true},
+    {"read fails", TEMPORARY, FailingCall(FAKE_ReadFile, 2), {ReadError}, true, true},
+    {"read fails", DIRECT, FailingCall(FAKE_ReadFile, 2), {PrinterError, ReadError}, true, true},
     {"file held open", INSTALLED, [](FakeTransfer &f, SendWindows &) { f.HoldOpen(InputPath); },
      {OpenError}, true, true},
     {"file held open", TEMPORARY, [](FakeTransfer &f, SendWindows &) { f.HoldOpen(InputPath); },
      {OpenError}, true, true},
     {"file held open", DIRECT, [](FakeTransfer &f, SendWindows &) { f.HoldOpen(InputPath); },
      {PrinterError, OpenError}, true, true},
-    {"port device cannot be opened", DIRECT, [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_CreateFileA, 1); },
-     {PrinterError}, false, false},
+    {"port device cannot be opened", DIRECT, FailingCall(FAKE_CreateFileA, 1), {PrinterError}, false, false},
 };
 
 TEST_F(SendRunTest, EachResultGivesItsBoxesStatusAndStopRule)

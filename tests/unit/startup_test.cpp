@@ -11,11 +11,20 @@
 #include <string>
 #include <vector>
 
+/* Each path as TruncateAtLastBackslash leaves it. */
+static void ExpectTruncated(const std::vector<std::pair<const char *, const char *>> &cases)
+{
+    for (const auto &c : cases) {
+        char path[64];
+        lstrcpynA(path, c.first, sizeof(path));
+        TruncateAtLastBackslash(path);
+        EXPECT_STREQ(c.second, path) << "from \"" << c.first << "\"";
+    }
+}
+
 TEST(TruncateAtLastBackslash, CutsAtTheLastBackslashOnly)
 {
-    struct {
-        const char *path, *expected;
-    } cases[] = {
+    ExpectTruncated({
         {"C:\\Tools\\vantrel.exe", "C:\\Tools"},
         {"C:\\Tools\\*.prn", "C:\\Tools"},
         {"C:\\Tools\\", "C:\\Tools"},
@@ -23,13 +32,7 @@ TEST(TruncateAtLastBackslash, CutsAtTheLastBackslashOnly)
         {"\\", ""},
         {"vantrel.exe", "vantrel.exe"},
         {"", ""},
-    };
-    for (const auto &c : cases) {
-        char path[64];
-        lstrcpynA(path, c.path, sizeof(path));
-        TruncateAtLastBackslash(path);
-        EXPECT_STREQ(c.expected, path) << "from \"" << c.path << "\"";
-    }
+    });
 }
 
 /* In a double-byte code page a trail byte may equal the backslash: 0x95 0x5C
@@ -39,19 +42,11 @@ TEST(TruncateAtLastBackslash, SkipsTrailBytesOfDoubleByteCharacters)
 {
     if (GetACP() != 932)
         GTEST_SKIP() << "needs code page 932, this process has " << GetACP();
-    struct {
-        const char *path, *expected;
-    } cases[] = {
+    ExpectTruncated({
         {"C:\\Tools\\\x95\x5c.exe", "C:\\Tools"},
         {"C:\\\x95\x5c\\vantrel.exe", "C:\\\x95\x5c"},
         {"\x95\x5c", "\x95\x5c"},
-    };
-    for (const auto &c : cases) {
-        char path[64];
-        lstrcpynA(path, c.path, sizeof(path));
-        TruncateAtLastBackslash(path);
-        EXPECT_STREQ(c.expected, path);
-    }
+    });
 }
 
 /* ---- SetDefaultPrinterFile ---- */
@@ -193,10 +188,7 @@ protected:
            must go, with the quit message its destruction posts. */
         for (HWND left = FindWindowA("FirmwareUpdate", NULL); left != NULL; left = FindWindowA("FirmwareUpdate", NULL))
             DestroyWindow(left);
-        MSG message;
-        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
-            if (message.message != WM_QUIT)
-                DispatchMessageA(&message);
+        DiscardQuit();
         UnregisterClassA("FirmwareUpdate", GetModuleHandleA(NULL));
         UnregisterClassA("FirmwareUpdate", GetModuleHandleA("kernel32.dll"));
         SeamTest::TearDown();

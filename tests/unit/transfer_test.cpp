@@ -156,7 +156,7 @@ TEST_F(TransferTest, EachRoadOpensAndClosesInItsOrder)
 
 struct FAILURE_ROW {
     const char *name;
-    std::function<void(FakeTransfer &, SendWindows &)> arrange;
+    FAKE_ARRANGE arrange;
     SEND_RESULT result[3];      /* installed, temporary, direct */
     int reads;                  /* ReadFile calls, or -1 */
 };
@@ -177,37 +177,32 @@ static const FAILURE_ROW FailureRows[] = {
          f.AddFile(path, ThreeChunks);
          w.SetFileName(path);
      }, {SEND_OK, SEND_OK, SEND_OK}, 3},
-    {"port device cannot be opened", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_CreateFileA, 1); },
+    {"port device cannot be opened", FailingCall(FAKE_CreateFileA, 1),
      {NOT_ON_ROAD, NOT_ON_ROAD, SEND_PORT_OPEN_FAILED}, 0},
     {"input file held open by another program", [](FakeTransfer &f, SendWindows &) { f.HoldOpen(InputPath); },
      {SEND_OPEN_FAILED, SEND_OPEN_FAILED, SEND_OPEN_FAILED}, 0},
     {"a directory", [](FakeTransfer &f, SendWindows &w) { f.AddDirectory("C:\\data"); w.SetFileName("C:\\data"); },
      {SEND_OPEN_FAILED, SEND_OPEN_FAILED, SEND_OPEN_FAILED}, 0},
-    {"OpenPrinterA fails", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_OpenPrinterA, 1); },
-     {SEND_WRITE_FAILED, NOT_ON_ROAD, NOT_ON_ROAD}, 0},
-    {"StartDocPrinterA fails", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_StartDocPrinterA, 1); },
+    {"OpenPrinterA fails", FailingCall(FAKE_OpenPrinterA, 1), {SEND_WRITE_FAILED, NOT_ON_ROAD, NOT_ON_ROAD}, 0},
+    {"StartDocPrinterA fails", FailingCall(FAKE_StartDocPrinterA, 1),
      {SEND_WRITE_FAILED, SEND_WRITE_FAILED, NOT_ON_ROAD}, 0},
-    {"StartPagePrinter fails", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_StartPagePrinter, 1); },
+    {"StartPagePrinter fails", FailingCall(FAKE_StartPagePrinter, 1),
      {SEND_WRITE_FAILED, SEND_WRITE_FAILED, NOT_ON_ROAD}, 0},
-    {"GetFileSize fails", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_GetFileSize, 1); },
-     {SEND_READ_FAILED, SEND_READ_FAILED, SEND_READ_FAILED}, 0},
-    {"second ReadFile fails", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_ReadFile, 2); },
-     {SEND_READ_FAILED, SEND_READ_FAILED, SEND_READ_FAILED}, 2},
-    {"a read returns less than asked before the end", [](FakeTransfer &f, SendWindows &) { f.Short(FAKE_ReadFile, 1, 1000); },
+    {"GetFileSize fails", FailingCall(FAKE_GetFileSize, 1), {SEND_READ_FAILED, SEND_READ_FAILED, SEND_READ_FAILED}, 0},
+    {"second ReadFile fails", FailingCall(FAKE_ReadFile, 2), {SEND_READ_FAILED, SEND_READ_FAILED, SEND_READ_FAILED}, 2},
+    {"a read returns less than asked before the end", ShortCall(FAKE_ReadFile, 1, 1000),
      {SEND_OK, SEND_OK, SEND_OK}, 4},
-    {"second WritePrinter fails", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_WritePrinter, 2); },
+    {"second WritePrinter fails", FailingCall(FAKE_WritePrinter, 2),
      {SEND_WRITE_FAILED, SEND_WRITE_FAILED, NOT_ON_ROAD}, 2},
-    {"WritePrinter takes less than the chunk", [](FakeTransfer &f, SendWindows &) { f.Short(FAKE_WritePrinter, 1, 100); },
+    {"WritePrinter takes less than the chunk", ShortCall(FAKE_WritePrinter, 1, 100),
      {SEND_WRITE_FAILED, SEND_WRITE_FAILED, NOT_ON_ROAD}, 1},
-    {"second WriteFile fails", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_WriteFile, 2); },
+    {"second WriteFile fails", FailingCall(FAKE_WriteFile, 2), {NOT_ON_ROAD, NOT_ON_ROAD, SEND_WRITE_FAILED}, 2},
+    {"WriteFile takes less than the chunk", ShortCall(FAKE_WriteFile, 1, 100), {NOT_ON_ROAD, NOT_ON_ROAD, SEND_OK}, 3},
+    {"WriteFile succeeds but takes nothing", ShortCall(FAKE_WriteFile, 2, 0),
      {NOT_ON_ROAD, NOT_ON_ROAD, SEND_WRITE_FAILED}, 2},
-    {"WriteFile takes less than the chunk", [](FakeTransfer &f, SendWindows &) { f.Short(FAKE_WriteFile, 1, 100); },
-     {NOT_ON_ROAD, NOT_ON_ROAD, SEND_OK}, 3},
-    {"WriteFile succeeds but takes nothing", [](FakeTransfer &f, SendWindows &) { f.Short(FAKE_WriteFile, 2, 0); },
-     {NOT_ON_ROAD, NOT_ON_ROAD, SEND_WRITE_FAILED}, 2},
-    {"EndPagePrinter fails after the last chunk", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_EndPagePrinter, 1); },
+    {"EndPagePrinter fails after the last chunk", FailingCall(FAKE_EndPagePrinter, 1),
      {SEND_WRITE_FAILED, SEND_WRITE_FAILED, NOT_ON_ROAD}, 3},
-    {"EndDocPrinter fails after the last chunk", [](FakeTransfer &f, SendWindows &) { f.Fail(FAKE_EndDocPrinter, 1); },
+    {"EndDocPrinter fails after the last chunk", FailingCall(FAKE_EndDocPrinter, 1),
      {SEND_WRITE_FAILED, SEND_WRITE_FAILED, NOT_ON_ROAD}, 3},
 };
 
