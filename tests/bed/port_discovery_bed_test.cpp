@@ -1,91 +1,15 @@
 /* Port discovery on Wine's real spooler, in the bed's "spool" profile: a
    raw CUPS queue whose CUPS: port is in Wine's port list. Wine ignores
-   printer connections, so those are tested through the fake spooler only.
-   The refresh runs on a second thread, as in a run, while this thread owns
-   the list and answers the "Port Error" box as a user would. */
+   printer connections, so those are tested through the fake spooler only;
+   the refresh on Wine's spooler is run end to end (tests/e2e). */
 #include "bed.h"
 #include "bed_spooler.h"
 #include "port_list_host.h"
 #include "ports.h"
 #include "seam_test.h"
 
-#include <process.h>
-#include <algorithm>
 #include <string>
 #include <vector>
-
-namespace {
-
-/* A message box that the refresh shows, as the user saw it. */
-struct SEEN_BOX {
-    std::string text;
-    std::string caption;
-    HWND owner;
-};
-
-struct BOX_SEARCH {
-    HWND box;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM lParam)
-{
-    char className[32] = "";
-    GetClassNameA(window, className, sizeof(className));
-    if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(window))
-        return TRUE;
-    ((BOX_SEARCH *)lParam)->box = window;
-    return FALSE;
-}
-
-unsigned __stdcall RefreshThread(void *)
-{
-    RebuildPortTable();
-    return 0;
-}
-
-/* Runs RebuildPortTable on a second thread while this one carries out its
-   list messages; reads and closes (OK) every box the refresh shows. */
-bool RefreshAnsweringBoxes(std::vector<SEEN_BOX> *boxes)
-{
-    unsigned threadId = 0;
-    HANDLE thread = (HANDLE)_beginthreadex(NULL, 0, RefreshThread, NULL, 0, &threadId);
-    if (thread == NULL)
-        return false;
-    HWND pressed = NULL;
-    DWORD deadline = GetTickCount() + 30000;
-    bool done = false;
-    while (!done && GetTickCount() < deadline) {
-        done = MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0;
-        MSG message;
-        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        BOX_SEARCH search = {NULL};
-        EnumThreadWindows(threadId, FindDialog, (LPARAM)&search);
-        if (search.box != NULL && search.box != pressed) {
-            char text[512] = "", caption[128] = "";
-            GetDlgItemTextA(search.box, 0xFFFF, text, sizeof(text));
-            GetWindowTextA(search.box, caption, sizeof(caption));
-            boxes->push_back({text, caption, GetWindow(search.box, GW_OWNER)});
-            /* posted: the box's own thread runs its modal loop */
-            PostMessageA(GetDlgItem(search.box, IDOK), BM_CLICK, 0, 0);
-            pressed = search.box;
-        }
-    }
-    if (!done)
-        TerminateThread(thread, 1);
-    CloseHandle(thread);
-    return done;
-}
-
-int IndexOf(const std::vector<std::string> &texts, const std::string &text)
-{
-    auto found = std::find(texts.begin(), texts.end(), text);
-    return found == texts.end() ? -1 : (int)(found - texts.begin());
-}
-
-} // namespace
 
 class SpoolPortDiscovery : public SeamTest {
 protected:
@@ -98,16 +22,9 @@ protected:
     }
     void TearDown() override
     {
-        for (const std::string &port : added)
-            RemovePortFromList(port);
         DestroyPortListHost(host);
         ForgetPortTable();
         SeamTest::TearDown();
-    }
-    bool AddPort(const std::string &port)
-    {
-        added.push_back(port);
-        return AddPortToList(port);
     }
     const PORT_ENTRY *Row(const std::string &port)
     {
@@ -118,7 +35,6 @@ protected:
     }
 
     HWND host = NULL;
-    std::vector<std::string> added;
 };
 
 TEST_F(SpoolPortDiscovery, FirstFillListsWinesPortsWithoutComAndFile)
@@ -146,40 +62,4 @@ TEST_F(SpoolPortDiscovery, FirstFillListsWinesPortsWithoutComAndFile)
     ASSERT_TRUE(bare != NULL);
     EXPECT_EQ(PORT_NO_PRINTER, bare->Attributes);
     EXPECT_STREQ("Local Port", bare->szDescription);
-}
-
-TEST_F(SpoolPortDiscovery, RefreshReportsATickedPortGoneAndPlacesANewOne)
-{
-    ASSERT_TRUE(AddPort("VGONE:"));
-    host = CreatePortListHost(415);
-    ASSERT_TRUE(host != NULL);
-    ASSERT_TRUE(InitPortList(host));
-    std::vector<std::string> before = ListTexts(0);
-    int gone = IndexOf(before, "VGONE:");
-    int kept = IndexOf(before, "LPT1:");
-    ASSERT_GE(gone, 0);
-    ASSERT_GE(kept, 0);
-    SetPortCheckState(gone, PORT_CHECKED);
-    SetPortCheckState(kept, PORT_CHECKED);
-
-    ASSERT_TRUE(RemovePortFromList("VGONE:"));
-    ASSERT_TRUE(AddPort("LPT2A:")); /* sorts between LPT2: and LPT3: */
-    std::vector<SEEN_BOX> boxes;
-    ASSERT_TRUE(RefreshAnsweringBoxes(&boxes)) << "the refresh did not end";
-
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ("Selected Port VGONE: is no longer valid!", boxes[0].text);
-    EXPECT_EQ("Port Error", boxes[0].caption);
-    EXPECT_EQ(NULL, boxes[0].owner);
-
-    std::vector<std::string> after = ListTexts(0);
-    EXPECT_EQ(TablePortNames(), after);
-    EXPECT_EQ(-1, IndexOf(after, "VGONE:"));
-    int added = IndexOf(after, "LPT2A:");
-    ASSERT_GE(added, 1);
-    EXPECT_EQ("LPT2:", after[added - 1]);
-    std::vector<int> states = ListCheckStates();
-    EXPECT_EQ(PORT_UNCHECKED, states[added]);
-    for (size_t i = 0; i < after.size(); ++i)
-        EXPECT_EQ(after[i] == "LPT1:" ? PORT_CHECKED : PORT_UNCHECKED, states[i]) << after[i];
 }

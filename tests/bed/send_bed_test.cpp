@@ -72,21 +72,6 @@ TEST_F(SpoolSend, TemporaryPrinterDeliversEveryFileAndIsDeleted)
     }
 }
 
-TEST_F(SpoolSend, TwoPortsInOneRun)
-{
-    BED_FILE file = MakeBedFile("send/two.prn", 3 * Chunk + 7, 5);
-    ASSERT_TRUE(EmptySink("spool-lpt1.bin"));
-    int before = CountListenerJobs();
-    ShowPorts();
-    Tick({BedQueuePortName(), "LPT1:"});
-
-    EXPECT_EQ(Go(file.path), None);
-
-    ExpectListenerJob(before + 1, file);
-    ExpectSinkHolds("spool-lpt1.bin", file);
-    EXPECT_EQ(TemporaryPrinters(), None);
-}
-
 TEST_F(SpoolSend, UsersTemporaryPrinter1IsLeftAlone)
 {
     HANDLE users = AddRawPrinter("Temporary Printer_1", "LPT1:");
@@ -122,18 +107,4 @@ TEST_F(DirectSend, PortDeviceGetsEveryFileByteExact)
 
         ExpectSinkHolds("device-lpt1.bin", file);
     }
-}
-
-TEST_F(DirectSend, TwoPortsInOneRunTheUnmappedOneFailing)
-{
-    BED_FILE file = MakeBedFile("send/two-direct.prn", 2 * Chunk + 5, 19);
-    ASSERT_TRUE(EmptySink("device-lpt1.bin"));
-    ASSERT_TRUE(EmptySink("device-lpt2.bin"));
-    ShowPorts();
-    Tick({"LPT1:", "LPT2:", "LPT3:"});
-
-    EXPECT_EQ(Go(file.path), std::vector<std::string>({"Printer Error: Could not print to LPT3:! "
-                                                       "Please check your printer connection."}));
-    ExpectSinkHolds("device-lpt1.bin", file);
-    ExpectSinkHolds("device-lpt2.bin", file);
 }
