@@ -10,14 +10,6 @@
 #include <string>
 #include <vector>
 
-static std::wstring Wide(const std::string &text)
-{
-    std::wstring wide(text.size(), L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &wide[0], (int)wide.size());
-    wide.resize(length > 0 ? length : 0);
-    return wide;
-}
-
 /* The wide calls: the ANSI ones stop at MAX_PATH even in the long form. */
 static bool WriteSmallFile(const std::string &path)
 {

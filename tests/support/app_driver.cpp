@@ -52,15 +52,20 @@ static void RemoveFolderW(const std::wstring &path)
     RemoveDirectoryW(path.c_str());
 }
 
+std::wstring Wide(const std::string &text)
+{
+    std::wstring wide(text.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &wide[0], (int)wide.size());
+    wide.resize(length > 0 ? length : 0);
+    return wide;
+}
+
 /* The wide calls in the long form: entries may pass MAX_PATH. */
 void RemoveScratchFolder(const std::string &folder)
 {
     if (folder.empty())
         return;
-    std::wstring path(folder.size(), L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, folder.data(), (int)folder.size(), &path[0], (int)path.size());
-    path.resize(length > 0 ? length : 0);
-    RemoveFolderW(L"\\\\?\\" + path);
+    RemoveFolderW(L"\\\\?\\" + Wide(folder));
 }
 
 struct WINDOW_SEARCH {
@@ -385,7 +390,7 @@ bool PortDescriptionPoint(const VANTREL_RUN &run, int item, POINT *at)
     return true;
 }
 
-SEEN_BOX ReadMessageBox(HWND box)
+static SEEN_BOX ReadMessageBox(HWND box)
 {
     SEEN_BOX seen;
     seen.caption = RemoteText(box);

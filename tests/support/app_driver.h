@@ -59,8 +59,6 @@
                                        away from its check box
 
    Message boxes and runs
-     ReadMessageBox(box)               its caption, text and owner, from the
-                                       box's own controls
      PressGoAndWatch(run, ms, &record, onStatus, onBox)
                                        presses "Go" and watches the run until
                                        "Go" and the main window are enabled
@@ -93,6 +91,9 @@ struct VANTREL_RUN {
 std::string MakeScratchFolder(const std::string &name);
 std::string CopyVantrelInto(const std::string &folder);
 void RemoveScratchFolder(const std::string &path);
+/* A path in the system's code page, for the wide calls that take the long
+   form of paths past MAX_PATH. */
+std::wstring Wide(const std::string &text);
 
 bool StartVantrel(const std::string &exe, const std::string &arguments, int showState, VANTREL_RUN *run);
 bool LaunchVantrel(const std::string &exe, const std::string &arguments, int showState, VANTREL_RUN *run);
@@ -126,7 +127,6 @@ struct RUN_RECORD {
     bool windowEnabledDuringRun = false;    /* seen enabled before "Go" was */
 };
 
-SEEN_BOX ReadMessageBox(HWND box);
 bool PressGoAndWatch(const VANTREL_RUN &run, DWORD milliseconds, RUN_RECORD *record,
                      const std::function<void(const std::string &)> &onStatus = nullptr,
                      const std::function<void(HWND)> &onBox = nullptr);

@@ -22,19 +22,6 @@ void DiscardQuit(void)
             DispatchMessageA(&message);
 }
 
-bool PumpUntil(const std::function<bool()> &done, DWORD milliseconds)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        PumpMessages();
-        if (done())
-            return true;
-        if (GetTickCount() - start >= milliseconds)
-            return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
 static const std::vector<std::function<void()>> *ModalSteps;
 static size_t ModalStepsRun;
 static UINT_PTR ModalTimer;

@@ -3,8 +3,6 @@
    open-file dialog) that the test thread itself runs.
 
    PumpMessages()          dispatches every sent and posted message waiting.
-   PumpUntil(done, ms)     pumps until done() holds or ms milliseconds pass;
-                           returns done()'s last answer.
    RunModalSteps(steps, open)
                            calls open(), which starts a modal loop on this
                            thread, and runs the steps one by one inside it,
@@ -30,7 +28,6 @@ void PumpMessages(void);
 /* Dispatches what waits and drops the quit message that a destroyed main
    window posted. */
 void DiscardQuit(void);
-bool PumpUntil(const std::function<bool()> &done, DWORD milliseconds);
 extern size_t ModalDialogsForced;
 size_t RunModalSteps(const std::vector<std::function<void()>> &steps, const std::function<void()> &open);
 HWND FindThreadDialog(HWND exclude = NULL);
