@@ -165,24 +165,18 @@ TEST_F(ShellState, ReadyAndErrorRestoreTheArrow)
     }
 }
 
-TEST_F(ShellState, DisablingGoesControlsFirstWindowLast)
-{
-    EnableMainControls(main_, FALSE);
-    EXPECT_EQ(ExpectedOrder(FALSE), EnableEvents);
-    for (HWND window : {PortListWindow, FileEditWindow, GoButtonWindow, ExitButtonWindow, BrowseButtonWindow, main_})
-        EXPECT_FALSE(IsWindowEnabled(window));
-}
-
-TEST_F(ShellState, EnablingEnablesGoEvenWithAnEmptyEdit)
+/* Controls first, the window last; "Go" comes back even with an empty edit. */
+TEST_F(ShellState, EnablingAndDisablingGoControlsFirstWindowLast)
 {
     SetWindowTextA(FileEditWindow, "");
-    EnableMainControls(main_, FALSE);
-    EnableEvents.clear();
-
-    EnableMainControls(main_, TRUE);
-    EXPECT_EQ(ExpectedOrder(TRUE), EnableEvents);
-    for (HWND window : {PortListWindow, FileEditWindow, GoButtonWindow, ExitButtonWindow, BrowseButtonWindow, main_})
-        EXPECT_TRUE(IsWindowEnabled(window));
+    for (BOOL enabled : {FALSE, TRUE}) {
+        SCOPED_TRACE(enabled ? "enabling" : "disabling");
+        EnableEvents.clear();
+        EnableMainControls(main_, enabled);
+        EXPECT_EQ(ExpectedOrder(enabled), EnableEvents);
+        for (HWND window : {PortListWindow, FileEditWindow, GoButtonWindow, ExitButtonWindow, BrowseButtonWindow, main_})
+            EXPECT_EQ(enabled, IsWindowEnabled(window));
+    }
 }
 
 /* A send run calls the helpers from its worker while the interface thread
