@@ -51,6 +51,16 @@ static HANDLE OpenInputFile(const char *path)
     return Sys.CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
+/* The job roads' file checks, in their order: the path must name
+   something, then the file must open. */
+static SEND_RESULT CheckAndOpenInput(char *path, HANDLE *file)
+{
+    if (!GetInputPath(path))
+        return SEND_BAD_FILE_NAME;
+    *file = OpenInputFile(path);
+    return *file == INVALID_HANDLE_VALUE ? SEND_OPEN_FAILED : SEND_OK;
+}
+
 static void FormatProgressPrefix(char *prefix, const char *portName)
 {
     snprintf(prefix, PROGRESS_PREFIX_SIZE, "Writing to %s", portName);
@@ -155,11 +165,10 @@ SEND_RESULT CopyFileToJob(HANDLE file, HANDLE printer, const char *prefix)
 SEND_RESULT PrintOnInstalledPrinter(const char *printerName, const char *portName)
 {
     char path[INPUT_PATH_SIZE];
-    if (!GetInputPath(path))
-        return SEND_BAD_FILE_NAME;
-    HANDLE file = OpenInputFile(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return SEND_OPEN_FAILED;
+    HANDLE file;
+    SEND_RESULT checked = CheckAndOpenInput(path, &file);
+    if (checked != SEND_OK)
+        return checked;
     HANDLE printer = OpenRawJob(printerName, path);
     if (printer == NULL) {
         Sys.CloseHandle(file);
@@ -238,11 +247,10 @@ HANDLE AddTemporaryPrinter(const char *portName)
 static SEND_RESULT SendToTemporaryPrinter(HANDLE printer, const char *portName)
 {
     char path[INPUT_PATH_SIZE];
-    if (!GetInputPath(path))
-        return SEND_BAD_FILE_NAME;
-    HANDLE file = OpenInputFile(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return SEND_OPEN_FAILED;
+    HANDLE file;
+    SEND_RESULT checked = CheckAndOpenInput(path, &file);
+    if (checked != SEND_OK)
+        return checked;
 
     char prefix[PROGRESS_PREFIX_SIZE];
     FormatProgressPrefix(prefix, portName);
