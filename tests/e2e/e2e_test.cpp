@@ -454,7 +454,7 @@ TEST_F(Spool, AFileCutShortDuringTheRunIsAReadError)
             return;
         ASSERT_LT(percent, 90) << "the run was nearly done before it was seen";
         SuspendThread(app.process.hThread);
-        cut = RunUnixCommand("truncate -s 128M '" + BedUnixPath(folder + "/cut.prn") + "'", START_DEADLINE);
+        cut = RunUnixCommand("truncate -s 4M '" + BedUnixPath(folder + "/cut.prn") + "'", START_DEADLINE);
         ResumeThread(app.process.hThread);
     });
 
