@@ -1,0 +1,458 @@
+#include "fake_system.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <algorithm>
+
+FAKE_SYSTEM Fake;
+
+/* Under Wine an unhandled exception starts the debugger, which may wait
+   for ever; a crash or a caught overflow ends the test program at once. */
+static LONG WINAPI EndOnCrash(EXCEPTION_POINTERS *exception)
+{
+    fprintf(stderr, "crashed with exception %08lx at %p\n", exception->ExceptionRecord->ExceptionCode,
+            exception->ExceptionRecord->ExceptionAddress);
+    ExitProcess(3);
+}
+static const LPTOP_LEVEL_EXCEPTION_FILTER PreviousFilter = SetUnhandledExceptionFilter(EndOnCrash);
+
+/* A file's bytes repeat with a prime period longer than a chunk: a byte
+   sent at the wrong offset, by a chunk repeated or skipped or by an offset
+   cut to 32 bits, differs from the file's. Held twice over, so that a run
+   of up to a period is one copy. Copies the bytes at offset into bytes, or
+   compares received with them. */
+static bool Content(uint64_t offset, BYTE *bytes, const BYTE *received, DWORD count)
+{
+    static const size_t Period = 1000003;
+    static std::vector<BYTE> pattern;
+    for (size_t i = pattern.size(); i < 2 * Period; ++i)
+        pattern.push_back((BYTE)(((i % Period) * 0x9E3779B97F4A7C15ull) >> 56));
+    for (DWORD done = 0; done < count;) {
+        const BYTE *from = &pattern[(offset + done) % Period];
+        DWORD run = (DWORD)std::min<uint64_t>(count - done, Period);
+        if (bytes)
+            memcpy(bytes + done, from, run);
+        else if (memcmp(received + done, from, run) != 0)
+            return false;
+        done += run;
+    }
+    return true;
+}
+
+static BOOL Fail(DWORD error)
+{
+    SetLastError(error);
+    return FALSE;
+}
+
+static bool Fails(const FAKE_FAULT *fault)
+{
+    return fault != NULL && !fault->isShort;
+}
+
+static void Expect(bool holds, const std::string &problem)
+{
+    if (!holds)
+        Fake.problems.push_back(problem);
+}
+
+/* Logs the call and answers the fault that covers it, if any. */
+static FAKE_FAULT *Enter(const char *entry, const std::string &detail)
+{
+    std::string line = std::string(entry) + " " + detail;
+    Fake.log.push_back(line);
+    FAKE_FAULT *fired = NULL;
+    for (FAKE_FAULT &fault : Fake.faults) {
+        bool covered = (line + " ").compare(0, fault.entry.size() + 1, fault.entry + " ") == 0;
+        if (covered && (++fault.seen == fault.nth || fault.nth == 0) && fired == NULL) {
+            fault.firedAt = (int)Fake.log.size() - 1;
+            fired = &fault;
+        }
+    }
+    return fired;
+}
+
+/* The count a read or write moves: the normal answer, cut by a short fault. */
+static DWORD Moved(FAKE_FAULT *fault, DWORD asked, DWORD normal)
+{
+    if (fault == NULL)
+        return normal;
+    fault->asked = asked;
+    fault->normal = normal;
+    return std::min(normal, fault->value);
+}
+
+static HANDLE NewHandle(char kind, const std::string &name, int job)
+{
+    static uintptr_t last = 0x10000;
+    last += 4;
+    Fake.handles[last] = FAKE_HANDLE{kind, name, true, 0, job, false, false, false, false};
+    return (HANDLE)last;
+}
+
+static std::string NameOf(HANDLE handle)
+{
+    auto found = Fake.handles.find((uintptr_t)handle);
+    return found == Fake.handles.end() ? "?" : found->second.name;
+}
+
+/* The open handle of one of the kinds, else NULL and a problem. */
+static FAKE_HANDLE *Find(HANDLE handle, const char *kinds, const char *entry)
+{
+    auto found = Fake.handles.find((uintptr_t)handle);
+    if (found == Fake.handles.end() || !strchr(kinds, found->second.kind)) {
+        Fake.problems.push_back(std::string(entry) + " on an unknown handle");
+        return NULL;
+    }
+    Expect(found->second.open, std::string(entry) + " on " + found->second.name + " after its close");
+    return found->second.open ? &found->second : NULL;
+}
+
+static FAKE_JOB *JobOf(FAKE_HANDLE *handle)
+{
+    return handle->job >= 0 ? &Fake.jobs[handle->job] : NULL;
+}
+
+static bool PrinterExists(const std::string &name)
+{
+    for (const FAKE_PRINTER &printer : Fake.printers)
+        if (printer.name == name)
+            return true;
+    return false;
+}
+
+/* The spooler's two-call protocol: entries first, their texts after them;
+   a buffer too small fails with ERROR_INSUFFICIENT_BUFFER and the bytes
+   needed; an empty list succeeds with 0 bytes, as Wine's does. */
+typedef void (*STORE_ENTRY)(BYTE *entry, char **texts);
+
+static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
+                      const std::vector<std::vector<std::string>> &items, STORE_ENTRY store, LPBYTE buffer,
+                      DWORD size, LPDWORD needed, LPDWORD returned)
+{
+    FAKE_FAULT *fault = Enter(entry, buffer ? "fill" : "probe");
+    Expect(rightLevel, std::string(entry) + " at another level");
+    *needed = *returned = 0;
+    if (Fails(fault))
+        return Fail(fault->value);
+    size_t total = entrySize * items.size();
+    for (const auto &item : items)
+        for (const std::string &text : item)
+            total += text.size() + 1;
+    *needed = (DWORD)total;
+    if (total > 0 && (buffer == NULL || size < total))
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    char *next = (char *)buffer + entrySize * items.size();
+    for (size_t i = 0; i < items.size(); ++i) {
+        char *texts[3];
+        for (size_t j = 0; j < items[i].size(); ++j) {
+            texts[j] = (char *)memcpy(next, items[i][j].c_str(), items[i][j].size() + 1);
+            next += items[i][j].size() + 1;
+        }
+        ZeroMemory(buffer + i * entrySize, entrySize);
+        store(buffer + i * entrySize, texts);
+    }
+    *returned = (DWORD)items.size();
+    return TRUE;
+}
+
+static BOOL WINAPI FakeEnumPortsA(LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned)
+{
+    std::vector<std::vector<std::string>> items;
+    for (const FAKE_PORT &port : Fake.ports)
+        items.push_back({port.name, port.monitor, port.description});
+    return Enumerate("EnumPortsA", level == 2, sizeof(PORT_INFO_2A), items, [](BYTE *entry, char **texts) {
+        *(PORT_INFO_2A *)entry = {texts[0], texts[1], texts[2], PORT_TYPE_WRITE, 0};
+    }, buffer, size, needed, returned);
+}
+
+/* The local printers, or the connections; each kind has its attribute. */
+static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                                     LPDWORD returned)
+{
+    bool connections = (flags & PRINTER_ENUM_CONNECTIONS) != 0;
+    std::vector<std::vector<std::string>> items;
+    for (const FAKE_PRINTER &printer : Fake.printers)
+        if (printer.connection == connections)
+            items.push_back({printer.name, printer.port, connections ? "network" : ""});
+    return Enumerate(connections ? "EnumPrintersA connections" : "EnumPrintersA local", level == 2,
+                     sizeof(PRINTER_INFO_2A), items, [](BYTE *entry, char **texts) {
+        PRINTER_INFO_2A *printer = (PRINTER_INFO_2A *)entry;
+        printer->pPrinterName = texts[0];
+        printer->pPortName = texts[1];
+        printer->Attributes = texts[2][0] ? PRINTER_ATTRIBUTE_NETWORK : PRINTER_ATTRIBUTE_LOCAL;
+    }, buffer, size, needed, returned);
+}
+
+static BOOL WINAPI FakeEnumPrinterDriversA(LPSTR, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                                           LPDWORD returned)
+{
+    std::vector<std::vector<std::string>> items;
+    for (const std::string &driver : Fake.drivers)
+        items.push_back({driver});
+    return Enumerate("EnumPrinterDriversA", level == 1, sizeof(DRIVER_INFO_1A), items,
+                     [](BYTE *entry, char **texts) { ((DRIVER_INFO_1A *)entry)->pName = texts[0]; },
+                     buffer, size, needed, returned);
+}
+
+static BOOL WINAPI FakeGetVersionExA(LPOSVERSIONINFOA version)
+{
+    if (Fails(Enter("GetVersionExA", "")))
+        return Fail(ERROR_GEN_FAILURE);
+    version->dwMajorVersion = 5;
+    version->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    return TRUE;
+}
+
+/* A local RAW printer with nothing set but its names. */
+static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
+{
+    PRINTER_INFO_2A info = *(PRINTER_INFO_2A *)buffer, zero;
+    std::string name = info.pPrinterName, port = info.pPortName;
+    FAKE_FAULT *fault = Enter("AddPrinterA", name + " on " + port);
+    Expect(server == NULL && level == 2 && info.pDriverName && !strcmp(info.pPrintProcessor, "winprint") &&
+               !strcmp(info.pDatatype, "RAW"), "AddPrinterA " + name + " not a local RAW printer");
+    info.pPrinterName = info.pPortName = info.pDriverName = info.pPrintProcessor = info.pDatatype = NULL;
+    ZeroMemory(&zero, sizeof zero);
+    Expect(memcmp(&info, &zero, sizeof zero) == 0, "AddPrinterA " + name + " with more than its names");
+    if (Fails(fault))
+        return Fail(fault->value), (HANDLE)NULL;
+    Expect(!PrinterExists(name), "AddPrinterA over the existing printer " + name);
+    if (PrinterExists(name))
+        return Fail(ERROR_PRINTER_ALREADY_EXISTS), (HANDLE)NULL;
+    Fake.printers.push_back({name, port, false});
+    HANDLE printer = NewHandle('P', name, -1);
+    Fake.handles[(uintptr_t)printer].added = true;
+    return printer;
+}
+
+static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSA)
+{
+    FAKE_FAULT *fault = Enter("OpenPrinterA", name);
+    if (Fails(fault))
+        return Fail(fault->value);
+    if (Fake.refusals.count(name))
+        return Fail(Fake.refusals[name]);
+    if (!PrinterExists(name))
+        return Fail(ERROR_INVALID_PRINTER_NAME);
+    *handle = NewHandle('P', name, -1);
+    return TRUE;
+}
+
+static DWORD WINAPI FakeStartDocPrinterA(HANDLE handle, DWORD level, LPBYTE buffer)
+{
+    const DOC_INFO_1A *document = (const DOC_INFO_1A *)buffer;
+    FAKE_FAULT *fault = Enter("StartDocPrinterA", NameOf(handle));
+    FAKE_HANDLE *printer = Find(handle, "P", "StartDocPrinterA");
+    if (printer == NULL || Fails(fault))
+        return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
+    Expect(level == 1 && !document->pOutputFile && !printer->inDocument, "StartDocPrinterA not a new job");
+    Fake.jobs.push_back({printer->name, false, 0, true, false, false, false,
+                         document->pDocName ? document->pDocName : "", document->pDatatype ? document->pDatatype : ""});
+    printer->job = (int)Fake.jobs.size() - 1;
+    printer->inDocument = true;
+    return (DWORD)Fake.jobs.size();
+}
+
+/* The other calls on a printer handle, each allowed in its state of the
+   job. A failed EndDocPrinter ends the job all the same: not ended, and
+   nothing more to do with it. */
+enum PRINTER_STEP { STEP_START_PAGE, STEP_END_PAGE, STEP_END_DOC, STEP_ABORT, STEP_DELETE, STEP_CLOSE };
+
+static BOOL PrinterStep(PRINTER_STEP step, const char *entry, HANDLE handle)
+{
+    FAKE_FAULT *fault = Enter(entry, NameOf(handle));
+    FAKE_HANDLE *printer = Find(handle, "P", entry);
+    if (printer == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    bool done = !Fails(fault);
+    std::string on = std::string(entry) + " on " + printer->name;
+    switch (step) {
+    case STEP_START_PAGE:
+        Expect(printer->inDocument && !printer->inPage, on + " outside a job or within a page");
+        printer->inPage |= done;
+        if (printer->inDocument)
+            JobOf(printer)->paged |= done;
+        break;
+    case STEP_END_PAGE:
+        Expect(printer->inPage, on + " outside a page");
+        printer->inPage &= !done;
+        break;
+    case STEP_END_DOC:
+    case STEP_ABORT:
+        Expect(step == STEP_ABORT || printer->inDocument, on + " outside a job");
+        if (printer->inDocument && done)
+            (step == STEP_END_DOC ? JobOf(printer)->ended : JobOf(printer)->aborted) = true;
+        if (done || step == STEP_END_DOC)
+            printer->inDocument = printer->inPage = false;
+        break;
+    case STEP_DELETE:
+        printer->deleted = true;
+        for (size_t i = 0; done && i < Fake.printers.size(); ++i)
+            if (Fake.printers[i].name == printer->name)
+                Fake.printers.erase(Fake.printers.begin() + i);
+        break;
+    case STEP_CLOSE:
+        Expect(!printer->inDocument, on + " with its job neither ended nor aborted");
+        Expect(!printer->added || printer->deleted, on + " before DeletePrinter");
+        printer->open = false;
+        break;
+    }
+    return done ? TRUE : Fail(fault->value);
+}
+
+static BOOL WINAPI FakeStartPagePrinter(HANDLE h) { return PrinterStep(STEP_START_PAGE, "StartPagePrinter", h); }
+static BOOL WINAPI FakeEndPagePrinter(HANDLE h) { return PrinterStep(STEP_END_PAGE, "EndPagePrinter", h); }
+static BOOL WINAPI FakeEndDocPrinter(HANDLE h) { return PrinterStep(STEP_END_DOC, "EndDocPrinter", h); }
+static BOOL WINAPI FakeAbortPrinter(HANDLE h) { return PrinterStep(STEP_ABORT, "AbortPrinter", h); }
+static BOOL WINAPI FakeDeletePrinter(HANDLE h) { return PrinterStep(STEP_DELETE, "DeletePrinter", h); }
+static BOOL WINAPI FakeClosePrinter(HANDLE h) { return PrinterStep(STEP_CLOSE, "ClosePrinter", h); }
+
+/* A sink takes what a write moves and checks it against the file. */
+static BOOL Write(const char *entry, const char *kind, HANDLE handle, const void *bytes, DWORD count, LPDWORD written)
+{
+    FAKE_FAULT *fault = Enter(entry, NameOf(handle) + " " + std::to_string(count));
+    FAKE_HANDLE *sink = Find(handle, kind, entry);
+    *written = 0;
+    if (sink == NULL || Fails(fault))
+        return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
+    FAKE_JOB *job = JobOf(sink);
+    Expect(job && (sink->kind == 'D' || sink->inPage), std::string(entry) + " outside a page");
+    *written = Moved(fault, count, count);
+    if (job != NULL) {
+        job->intact &= Content(job->bytes, NULL, (const BYTE *)bytes, *written);
+        job->bytes += *written;
+    }
+    return TRUE;
+}
+
+static BOOL WINAPI FakeWritePrinter(HANDLE handle, LPVOID bytes, DWORD count, LPDWORD written)
+{
+    return Write("WritePrinter", "P", handle, bytes, count, written);
+}
+
+static BOOL WINAPI FakeWriteFile(HANDLE handle, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED)
+{
+    return Write("WriteFile", "D", handle, bytes, count, written);
+}
+
+/* An input file is read alone; a port device is written, shared for reading. */
+static HANDLE WINAPI FakeCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD creation,
+                                     DWORD, HANDLE)
+{
+    FAKE_FAULT *fault = Enter("CreateFileA", path);
+    bool device = access == GENERIC_WRITE;
+    Expect((device ? share == FILE_SHARE_READ : access == GENERIC_READ && share == 0) && creation == OPEN_EXISTING,
+           std::string("CreateFileA ") + path + " neither a file's reading nor a device's writing");
+    if (Fails(fault))
+        return Fail(fault->value), INVALID_HANDLE_VALUE;
+    if (device ? !Fake.devices.count(path) : !Fake.files.count(path))
+        return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    if (!device)
+        return NewHandle('F', path, -1);
+    Fake.jobs.push_back({path, true, 0, true, false, false, false, "", ""});
+    return NewHandle('D', path, (int)Fake.jobs.size() - 1);
+}
+
+static BOOL WINAPI FakeReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED)
+{
+    FAKE_FAULT *fault = Enter("ReadFile", std::to_string(count));
+    FAKE_HANDLE *file = Find(handle, "F", "ReadFile");
+    *read = 0;
+    if (file == NULL || Fails(fault))
+        return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
+    uint64_t size = Fake.files[file->name];
+    *read = Moved(fault, count, (DWORD)std::min<uint64_t>(count, size - std::min(size, file->position)));
+    Content(file->position, (BYTE *)buffer, NULL, *read);
+    file->position += *read;
+    return TRUE;
+}
+
+static DWORD WINAPI FakeGetFileSize(HANDLE handle, LPDWORD high)
+{
+    FAKE_FAULT *fault = Enter("GetFileSize", NameOf(handle));
+    FAKE_HANDLE *file = Find(handle, "F", "GetFileSize");
+    if (file == NULL || Fails(fault))
+        return Fail(fault ? fault->value : ERROR_INVALID_HANDLE), INVALID_FILE_SIZE;
+    *high = (DWORD)(Fake.files[file->name] >> 32);
+    SetLastError(NO_ERROR);     /* a low part of INVALID_FILE_SIZE is then a size */
+    return (DWORD)Fake.files[file->name];
+}
+
+static DWORD WINAPI FakeGetFileAttributesA(LPCSTR path)
+{
+    FAKE_FAULT *fault = Enter("GetFileAttributesA", path);
+    if (Fails(fault) || !Fake.files.count(path))
+        return Fail(fault ? fault->value : ERROR_FILE_NOT_FOUND), INVALID_FILE_ATTRIBUTES;
+    return FILE_ATTRIBUTE_ARCHIVE;
+}
+
+/* Closing a device ends what it was given. */
+static BOOL WINAPI FakeCloseHandle(HANDLE handle)
+{
+    FAKE_FAULT *fault = Enter("CloseHandle", NameOf(handle));
+    FAKE_HANDLE *closed = Find(handle, "FD", "CloseHandle");
+    if (closed == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    closed->open = false;
+    if (JobOf(closed) != NULL)
+        JobOf(closed)->ended = true;
+    return Fails(fault) ? Fail(fault->value) : TRUE;
+}
+
+static int WINAPI FakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+{
+    Enter("MessageBoxA", std::string(caption) + ": " + text);
+    Fake.boxes.push_back({owner, text, caption, style});
+    return IDOK;
+}
+
+/* What this fake does not model: a call is a problem, and fails. */
+static BOOL Unmodelled(const char *entry)
+{
+    Fake.problems.push_back(std::string("unmodelled call ") + entry);
+    return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+}
+static HANDLE WINAPI NoFindFirstFileA(LPCSTR, LPWIN32_FIND_DATAA) { return Unmodelled("FindFirstFileA"), INVALID_HANDLE_VALUE; }
+static BOOL WINAPI NoFindClose(HANDLE) { return Unmodelled("FindClose"); }
+static DWORD WINAPI NoGetModuleFileNameA(HMODULE, LPSTR, DWORD) { return Unmodelled("GetModuleFileNameA"); }
+static DWORD WINAPI NoGetFileVersionInfoSizeA(LPCSTR, LPDWORD) { return Unmodelled("GetFileVersionInfoSizeA"); }
+static BOOL WINAPI NoGetFileVersionInfoA(LPCSTR, DWORD, DWORD, LPVOID) { return Unmodelled("GetFileVersionInfoA"); }
+static DWORD WINAPI NoGetSysColor(int) { return Unmodelled("GetSysColor"); }
+static HBRUSH WINAPI NoCreateSolidBrush(COLORREF) { return Unmodelled("CreateSolidBrush"), (HBRUSH)NULL; }
+static BOOL WINAPI NoGetOpenFileNameA(LPOPENFILENAMEA) { return Unmodelled("GetOpenFileNameA"); }
+static uintptr_t __cdecl NoBeginThread(THREAD_START_PROC, unsigned, void *) { return Unmodelled("_beginthread"), (uintptr_t)-1; }
+
+/* Every entry in the seam's order: a new entry fails the build here. */
+void InstallFakeSystem(void)
+{
+    Fake = FAKE_SYSTEM();
+    Sys = SYSTEM_CALLS{FakeEnumPortsA, FakeEnumPrintersA, FakeEnumPrinterDriversA, FakeAddPrinterA, FakeDeletePrinter,
+                       FakeOpenPrinterA, FakeClosePrinter, FakeStartDocPrinterA, FakeStartPagePrinter,
+                       FakeWritePrinter, FakeEndPagePrinter, FakeEndDocPrinter, FakeAbortPrinter, FakeCreateFileA,
+                       FakeReadFile, FakeWriteFile, FakeGetFileSize, FakeGetFileAttributesA, FakeCloseHandle,
+                       NoFindFirstFileA, NoFindClose, NoGetModuleFileNameA, NoGetFileVersionInfoSizeA,
+                       NoGetFileVersionInfoA, FakeGetVersionExA, GetLastError, NoGetSysColor,
+                       NoCreateSolidBrush, FakeMessageBoxA, NoGetOpenFileNameA, NoBeginThread};
+}
+
+std::vector<std::string> FakeDefects(void)
+{
+    std::vector<std::string> defects = Fake.problems;
+    for (const auto &entry : Fake.handles)
+        if (entry.second.open)
+            defects.push_back("left open: " + entry.second.name);
+    return defects;
+}
+
+std::string FakeLog(void)
+{
+    std::string text;
+    for (size_t i = 0; i < Fake.log.size(); ++i) {
+        text += "\n    " + Fake.log[i];
+        for (const FAKE_FAULT &fault : Fake.faults)
+            if (fault.firedAt == (int)i)
+                text += (fault.isShort ? "  <- moves at most " : "  <- fails ") + std::to_string(fault.value);
+    }
+    return text;
+}
