@@ -50,10 +50,18 @@ static bool Fails(const FAKE_FAULT *fault)
     return fault != NULL && !fault->isShort;
 }
 
-static void Expect(bool holds, const std::string &problem)
+void FakeExpect(bool holds, const std::string &problem)
 {
     if (!holds)
         Fake.problems.push_back(problem);
+}
+
+int FakeCalls(const char *entry)
+{
+    int count = 0;
+    for (const std::string &line : Fake.log)
+        count += line.compare(0, strlen(entry) + 1, std::string(entry) + " ") == 0;
+    return count;
 }
 
 /* Logs the call and answers the fault that covers it, if any. */
@@ -73,13 +81,11 @@ static FAKE_FAULT *Enter(const char *entry, const std::string &detail)
 }
 
 /* The count a read or write moves: the normal answer, cut by a short fault. */
-static DWORD Moved(FAKE_FAULT *fault, DWORD asked, DWORD normal)
+static DWORD Moved(FAKE_FAULT *fault, DWORD normal)
 {
-    if (fault == NULL)
-        return normal;
-    fault->asked = asked;
-    fault->normal = normal;
-    return std::min(normal, fault->value);
+    if (fault != NULL)
+        fault->normal = normal;
+    return fault != NULL ? std::min(normal, fault->value) : normal;
 }
 
 static HANDLE NewHandle(char kind, const std::string &name, int job)
@@ -90,22 +96,17 @@ static HANDLE NewHandle(char kind, const std::string &name, int job)
     return (HANDLE)last;
 }
 
-static std::string NameOf(HANDLE handle)
+/* A call on a handle, logged with its name: the open handle of one of the
+   kinds, else NULL and a problem. */
+static FAKE_HANDLE *EnterOn(const char *entry, HANDLE handle, const char *kinds, FAKE_FAULT **fault,
+                            const std::string &detail = "")
 {
     auto found = Fake.handles.find((uintptr_t)handle);
-    return found == Fake.handles.end() ? "?" : found->second.name;
-}
-
-/* The open handle of one of the kinds, else NULL and a problem. */
-static FAKE_HANDLE *Find(HANDLE handle, const char *kinds, const char *entry)
-{
-    auto found = Fake.handles.find((uintptr_t)handle);
-    if (found == Fake.handles.end() || !strchr(kinds, found->second.kind)) {
-        Fake.problems.push_back(std::string(entry) + " on an unknown handle");
-        return NULL;
-    }
-    Expect(found->second.open, std::string(entry) + " on " + found->second.name + " after its close");
-    return found->second.open ? &found->second : NULL;
+    bool known = found != Fake.handles.end() && strchr(kinds, found->second.kind);
+    std::string name = known ? found->second.name : "?";
+    *fault = Enter(entry, name + detail);
+    FakeExpect(known && found->second.open, entry + (" on " + name) + (known ? " after its close" : ", not a handle"));
+    return known && found->second.open ? &found->second : NULL;
 }
 
 static FAKE_JOB *JobOf(FAKE_HANDLE *handle)
@@ -115,10 +116,7 @@ static FAKE_JOB *JobOf(FAKE_HANDLE *handle)
 
 static bool PrinterExists(const std::string &name)
 {
-    for (const FAKE_PRINTER &printer : Fake.printers)
-        if (printer.name == name)
-            return true;
-    return false;
+    return std::any_of(Fake.printers.begin(), Fake.printers.end(), [&](const FAKE_PRINTER &p) { return p.name == name; });
 }
 
 /* The spooler's two-call protocol: entries first, their texts after them;
@@ -131,7 +129,7 @@ static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
                       DWORD size, LPDWORD needed, LPDWORD returned)
 {
     FAKE_FAULT *fault = Enter(entry, buffer ? "fill" : "probe");
-    Expect(rightLevel, std::string(entry) + " at another level");
+    FakeExpect(rightLevel, std::string(entry) + " at another level");
     *needed = *returned = 0;
     if (Fails(fault))
         return Fail(fault->value);
@@ -195,29 +193,16 @@ static BOOL WINAPI FakeEnumPrinterDriversA(LPSTR, LPSTR, DWORD level, LPBYTE buf
                      buffer, size, needed, returned);
 }
 
-static BOOL WINAPI FakeGetVersionExA(LPOSVERSIONINFOA version)
-{
-    if (Fails(Enter("GetVersionExA", "")))
-        return Fail(ERROR_GEN_FAILURE);
-    version->dwMajorVersion = 5;
-    version->dwPlatformId = VER_PLATFORM_WIN32_NT;
-    return TRUE;
-}
-
-/* A local RAW printer with nothing set but its names. */
 static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
 {
-    PRINTER_INFO_2A info = *(PRINTER_INFO_2A *)buffer, zero;
+    PRINTER_INFO_2A info = *(PRINTER_INFO_2A *)buffer;
     std::string name = info.pPrinterName, port = info.pPortName;
     FAKE_FAULT *fault = Enter("AddPrinterA", name + " on " + port);
-    Expect(server == NULL && level == 2 && info.pDriverName && !strcmp(info.pPrintProcessor, "winprint") &&
+    FakeExpect(server == NULL && level == 2 && info.pDriverName && !strcmp(info.pPrintProcessor, "winprint") &&
                !strcmp(info.pDatatype, "RAW"), "AddPrinterA " + name + " not a local RAW printer");
-    info.pPrinterName = info.pPortName = info.pDriverName = info.pPrintProcessor = info.pDatatype = NULL;
-    ZeroMemory(&zero, sizeof zero);
-    Expect(memcmp(&info, &zero, sizeof zero) == 0, "AddPrinterA " + name + " with more than its names");
     if (Fails(fault))
         return Fail(fault->value), (HANDLE)NULL;
-    Expect(!PrinterExists(name), "AddPrinterA over the existing printer " + name);
+    FakeExpect(!PrinterExists(name), "AddPrinterA over the existing printer " + name);
     if (PrinterExists(name))
         return Fail(ERROR_PRINTER_ALREADY_EXISTS), (HANDLE)NULL;
     Fake.printers.push_back({name, port, false});
@@ -242,11 +227,11 @@ static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAU
 static DWORD WINAPI FakeStartDocPrinterA(HANDLE handle, DWORD level, LPBYTE buffer)
 {
     const DOC_INFO_1A *document = (const DOC_INFO_1A *)buffer;
-    FAKE_FAULT *fault = Enter("StartDocPrinterA", NameOf(handle));
-    FAKE_HANDLE *printer = Find(handle, "P", "StartDocPrinterA");
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *printer = EnterOn("StartDocPrinterA", handle, "P", &fault);
     if (printer == NULL || Fails(fault))
         return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
-    Expect(level == 1 && !document->pOutputFile && !printer->inDocument, "StartDocPrinterA not a new job");
+    FakeExpect(level == 1 && !document->pOutputFile && !printer->inDocument, "StartDocPrinterA not a new job");
     Fake.jobs.push_back({printer->name, false, 0, true, false, false, false,
                          document->pDocName ? document->pDocName : "", document->pDatatype ? document->pDatatype : ""});
     printer->job = (int)Fake.jobs.size() - 1;
@@ -261,26 +246,26 @@ enum PRINTER_STEP { STEP_START_PAGE, STEP_END_PAGE, STEP_END_DOC, STEP_ABORT, ST
 
 static BOOL PrinterStep(PRINTER_STEP step, const char *entry, HANDLE handle)
 {
-    FAKE_FAULT *fault = Enter(entry, NameOf(handle));
-    FAKE_HANDLE *printer = Find(handle, "P", entry);
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *printer = EnterOn(entry, handle, "P", &fault);
     if (printer == NULL)
         return Fail(ERROR_INVALID_HANDLE);
     bool done = !Fails(fault);
     std::string on = std::string(entry) + " on " + printer->name;
     switch (step) {
     case STEP_START_PAGE:
-        Expect(printer->inDocument && !printer->inPage, on + " outside a job or within a page");
+        FakeExpect(printer->inDocument && !printer->inPage, on + " outside a job or within a page");
         printer->inPage |= done;
         if (printer->inDocument)
             JobOf(printer)->paged |= done;
         break;
     case STEP_END_PAGE:
-        Expect(printer->inPage, on + " outside a page");
+        FakeExpect(printer->inPage, on + " outside a page");
         printer->inPage &= !done;
         break;
     case STEP_END_DOC:
     case STEP_ABORT:
-        Expect(step == STEP_ABORT || printer->inDocument, on + " outside a job");
+        FakeExpect(step == STEP_ABORT || printer->inDocument, on + " outside a job");
         if (printer->inDocument && done)
             (step == STEP_END_DOC ? JobOf(printer)->ended : JobOf(printer)->aborted) = true;
         if (done || step == STEP_END_DOC)
@@ -293,8 +278,8 @@ static BOOL PrinterStep(PRINTER_STEP step, const char *entry, HANDLE handle)
                 Fake.printers.erase(Fake.printers.begin() + i);
         break;
     case STEP_CLOSE:
-        Expect(!printer->inDocument, on + " with its job neither ended nor aborted");
-        Expect(!printer->added || printer->deleted, on + " before DeletePrinter");
+        FakeExpect(!printer->inDocument, on + " with its job neither ended nor aborted");
+        FakeExpect(!printer->added || printer->deleted, on + " before DeletePrinter");
         printer->open = false;
         break;
     }
@@ -311,14 +296,14 @@ static BOOL WINAPI FakeClosePrinter(HANDLE h) { return PrinterStep(STEP_CLOSE, "
 /* A sink takes what a write moves and checks it against the file. */
 static BOOL Write(const char *entry, const char *kind, HANDLE handle, const void *bytes, DWORD count, LPDWORD written)
 {
-    FAKE_FAULT *fault = Enter(entry, NameOf(handle) + " " + std::to_string(count));
-    FAKE_HANDLE *sink = Find(handle, kind, entry);
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *sink = EnterOn(entry, handle, kind, &fault, " " + std::to_string(count));
     *written = 0;
     if (sink == NULL || Fails(fault))
         return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
     FAKE_JOB *job = JobOf(sink);
-    Expect(job && (sink->kind == 'D' || sink->inPage), std::string(entry) + " outside a page");
-    *written = Moved(fault, count, count);
+    FakeExpect(job && (sink->kind == 'D' || sink->inPage), std::string(entry) + " outside a page");
+    *written = Moved(fault, count);
     if (job != NULL) {
         job->intact &= Content(job->bytes, NULL, (const BYTE *)bytes, *written);
         job->bytes += *written;
@@ -342,7 +327,7 @@ static HANDLE WINAPI FakeCreateFileA(LPCSTR path, DWORD access, DWORD share, LPS
 {
     FAKE_FAULT *fault = Enter("CreateFileA", path);
     bool device = access == GENERIC_WRITE;
-    Expect((device ? share == FILE_SHARE_READ : access == GENERIC_READ && share == 0) && creation == OPEN_EXISTING,
+    FakeExpect((device ? share == FILE_SHARE_READ : access == GENERIC_READ && share == 0) && creation == OPEN_EXISTING,
            std::string("CreateFileA ") + path + " neither a file's reading nor a device's writing");
     if (Fails(fault))
         return Fail(fault->value), INVALID_HANDLE_VALUE;
@@ -356,13 +341,13 @@ static HANDLE WINAPI FakeCreateFileA(LPCSTR path, DWORD access, DWORD share, LPS
 
 static BOOL WINAPI FakeReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED)
 {
-    FAKE_FAULT *fault = Enter("ReadFile", std::to_string(count));
-    FAKE_HANDLE *file = Find(handle, "F", "ReadFile");
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *file = EnterOn("ReadFile", handle, "F", &fault, " " + std::to_string(count));
     *read = 0;
     if (file == NULL || Fails(fault))
         return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
     uint64_t size = Fake.files[file->name];
-    *read = Moved(fault, count, (DWORD)std::min<uint64_t>(count, size - std::min(size, file->position)));
+    *read = Moved(fault, (DWORD)std::min<uint64_t>(count, size - std::min(size, file->position)));
     Content(file->position, (BYTE *)buffer, NULL, *read);
     file->position += *read;
     return TRUE;
@@ -370,8 +355,8 @@ static BOOL WINAPI FakeReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWO
 
 static DWORD WINAPI FakeGetFileSize(HANDLE handle, LPDWORD high)
 {
-    FAKE_FAULT *fault = Enter("GetFileSize", NameOf(handle));
-    FAKE_HANDLE *file = Find(handle, "F", "GetFileSize");
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *file = EnterOn("GetFileSize", handle, "F", &fault);
     if (file == NULL || Fails(fault))
         return Fail(fault ? fault->value : ERROR_INVALID_HANDLE), INVALID_FILE_SIZE;
     *high = (DWORD)(Fake.files[file->name] >> 32);
@@ -390,8 +375,8 @@ static DWORD WINAPI FakeGetFileAttributesA(LPCSTR path)
 /* Closing a device ends what it was given. */
 static BOOL WINAPI FakeCloseHandle(HANDLE handle)
 {
-    FAKE_FAULT *fault = Enter("CloseHandle", NameOf(handle));
-    FAKE_HANDLE *closed = Find(handle, "FD", "CloseHandle");
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *closed = EnterOn("CloseHandle", handle, "FD", &fault);
     if (closed == NULL)
         return Fail(ERROR_INVALID_HANDLE);
     closed->open = false;
@@ -432,7 +417,7 @@ void InstallFakeSystem(void)
                        FakeWritePrinter, FakeEndPagePrinter, FakeEndDocPrinter, FakeAbortPrinter, FakeCreateFileA,
                        FakeReadFile, FakeWriteFile, FakeGetFileSize, FakeGetFileAttributesA, FakeCloseHandle,
                        NoFindFirstFileA, NoFindClose, NoGetModuleFileNameA, NoGetFileVersionInfoSizeA,
-                       NoGetFileVersionInfoA, FakeGetVersionExA, GetLastError, NoGetSysColor,
+                       NoGetFileVersionInfoA, GetVersionExA, GetLastError, NoGetSysColor,
                        NoCreateSolidBrush, FakeMessageBoxA, NoGetOpenFileNameA, NoBeginThread};
 }
 

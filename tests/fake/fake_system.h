@@ -18,8 +18,9 @@
      or a read or write answers short; an entry may be narrowed by the
      log's words ("EnumPrintersA local" is the local printers' list).
 
-   InstallFakeSystem() binds every Sys entry to the fake and empties the
-   model; ResetSystemCalls() puts the real API back. One thread at a time. */
+   InstallFakeSystem() binds every Sys entry to the fake (but the last
+   error and the platform's version, which stay the system's) and empties
+   the model; ResetSystemCalls() puts the real API back. One thread. */
 #ifndef VANTREL_FAKE_SYSTEM_H
 #define VANTREL_FAKE_SYSTEM_H
 
@@ -31,14 +32,8 @@
 #include <string>
 #include <vector>
 
-struct FAKE_PORT {
-    std::string name, description, monitor;
-};
-
-struct FAKE_PRINTER {
-    std::string name, port;
-    bool connection;
-};
+struct FAKE_PORT { std::string name, description, monitor; };
+struct FAKE_PRINTER { std::string name, port; bool connection; };
 
 struct FAKE_FAULT {
     std::string entry;      /* the calls whose log line begins with this word or words */
@@ -47,7 +42,7 @@ struct FAKE_FAULT {
     DWORD value;            /* isShort: at most this many bytes move */
     int seen = 0;
     int firedAt = -1;       /* the call log's index where it last fired */
-    DWORD asked = 0, normal = 0;    /* that call's count and its unfaulted answer */
+    DWORD normal = 0;       /* the unfaulted answer of the read or write it cut */
 };
 
 /* A job on a printer handle, or an open of a port device. */
@@ -69,11 +64,7 @@ struct FAKE_HANDLE {
     bool inDocument, inPage, added, deleted;
 };
 
-struct FAKE_BOX {
-    HWND owner;
-    std::string text, caption;
-    UINT style;
-};
+struct FAKE_BOX { HWND owner; std::string text, caption; UINT style; };
 
 struct FAKE_SYSTEM {
     std::vector<FAKE_PORT> ports;
@@ -94,6 +85,10 @@ struct FAKE_SYSTEM {
 extern FAKE_SYSTEM Fake;
 
 void InstallFakeSystem(void);
+/* A problem of the caller's, unless it holds. */
+void FakeExpect(bool holds, const std::string &problem);
+/* The calls of an entry in the log so far. */
+int FakeCalls(const char *entry);
 /* What is wrong now: the problems and every handle still open. */
 std::vector<std::string> FakeDefects(void);
 /* The call log, faulted calls marked. */

@@ -135,10 +135,7 @@ TEST(TemporaryPrinter, NameSearch)
         Fake.faults = row.faults;
         HANDLE printer = AddTemporaryPrinter(Port);
         ASSERT_EQ(printer != NULL, row.added != NULL) << row.what << FakeLog();
-        int opens = 0;
-        for (const std::string &line : Fake.log)
-            opens += line.compare(0, 13, "OpenPrinterA ") == 0;
-        EXPECT_EQ(opens, row.opens) << row.what;
+        EXPECT_EQ(FakeCalls("OpenPrinterA"), row.opens) << row.what;
         if (printer != NULL) {
             EXPECT_EQ(Fake.handles[(uintptr_t)printer].name, row.added) << row.what;
             EXPECT_EQ(Fake.printers.back().port, Port) << row.what;

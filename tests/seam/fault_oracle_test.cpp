@@ -5,8 +5,8 @@
    deleted before its close, a job ended only when every byte went and
    otherwise aborted without EndPage/EndDoc, the far end holding nothing
    but the file's bytes at their offsets (the whole file on success), and
-   progress never ahead of the far end. The long mode (VANTREL_LONG_TESTS=1)
-   adds many seeds of random schedules of several faults. */
+   progress never ahead of the far end. Random schedules of several faults
+   follow, many more of them in the long mode (VANTREL_LONG_TESTS=1). */
 #include "fake_system.h"
 #include "send.h"
 
@@ -15,7 +15,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <map>
 
 namespace {
 
@@ -23,6 +22,7 @@ const char Path[] = "C:\\jobs\\image.prn";
 const char Port[] = "LPT1:";
 const char Queue[] = "Queue on LPT1";
 const uint64_t Chunk = SEND_CHUNK_SIZE;
+const uint64_t Sizes[] = {0, 1, Chunk, Chunk + 1, 3 * Chunk + 5};
 const SEND_RESULT NoPrinter = 99;   /* AddTemporaryPrinter gave none: the run would write directly */
 
 enum ROAD { INSTALLED, TEMPORARY, DIRECT };
@@ -35,25 +35,32 @@ struct CASE {
     const char *path;
 };
 
-/* What the far end held when the road reported progress. */
-struct REPORT {
-    int percent;
-    uint64_t taken;
-    bool rightPort, fileOpen, deviceOpen, inPage;
-};
-std::vector<REPORT> Reports;
+const CASE *Current;
+std::vector<int> Percents;
 
-void RecordProgress(const char *portName, int percent)
+/* Checked as it comes: the start first (SEND_STARTED once the job has
+   started, or the file is open on the temporary road; 0 with port and file
+   open on the direct road), then no percentage beyond what the far end
+   has taken. */
+void CheckProgress(const char *portName, int percent)
 {
-    REPORT report = {percent, Fake.jobs.empty() ? 0 : Fake.jobs.back().bytes, strcmp(portName, Port) == 0,
-                     false, false, false};
+    bool file = false, device = false, page = false;
     for (const auto &entry : Fake.handles) {
-        const FAKE_HANDLE &handle = entry.second;
-        report.fileOpen |= handle.open && handle.kind == 'F';
-        report.deviceOpen |= handle.open && handle.kind == 'D';
-        report.inPage |= handle.open && handle.inPage;
+        file |= entry.second.open && entry.second.kind == 'F';
+        device |= entry.second.open && entry.second.kind == 'D';
+        page |= entry.second.open && entry.second.inPage;
     }
-    Reports.push_back(report);
+    uint64_t taken = Fake.jobs.empty() ? 0 : Fake.jobs.back().bytes, size = Current->size;
+    std::string shown = std::to_string(percent) + "% with " + std::to_string(taken) + " bytes taken";
+    if (!Percents.empty())
+        FakeExpect(percent >= 0 && percent * size <= taken * 100 && (size > 0 || percent == 0), shown);
+    else if (Current->road == DIRECT)
+        FakeExpect(percent == 0 && file && device, "the start " + shown + " before port and file are open");
+    else
+        FakeExpect(percent == SEND_STARTED && taken == 0 && (Current->road == INSTALLED ? page : file),
+                   "the start " + shown + " before the job or file is open");
+    FakeExpect(strcmp(portName, Port) == 0, std::string("progress for ") + portName);
+    Percents.push_back(percent);
 }
 
 SEND_RESULT Run(const CASE &run)
@@ -65,15 +72,15 @@ SEND_RESULT Run(const CASE &run)
     Fake.files[Path] = run.size;
     Fake.devices.insert(Port);
     Fake.faults = run.faults;
-    Reports.clear();
-    SEND_RESULT result;
+    Current = &run;
+    Percents.clear();
+    SEND_RESULT result = NoPrinter;
     if (run.road == INSTALLED) {
-        result = PrintOnInstalledPrinter(run.path, Queue, Port, RecordProgress);
+        result = PrintOnInstalledPrinter(run.path, Queue, Port, CheckProgress);
     } else if (run.road == DIRECT) {
-        result = CopyFileToPort(run.path, Port, RecordProgress);
-    } else {
-        HANDLE printer = AddTemporaryPrinter(Port);
-        result = printer ? PrintOnTemporaryPrinter(printer, run.path, Port, RecordProgress) : NoPrinter;
+        result = CopyFileToPort(run.path, Port, CheckProgress);
+    } else if (HANDLE printer = AddTemporaryPrinter(Port)) {
+        result = PrintOnTemporaryPrinter(printer, run.path, Port, CheckProgress);
     }
     ResetSystemCalls();
     return result;
@@ -122,101 +129,53 @@ SEND_RESULT Expected(ROAD road, bool *endFailed)
     return expected;
 }
 
-int Count(const char *entry)
+void CheckOutcome(const CASE &run, SEND_RESULT result, SEND_RESULT expected, bool endFailed)
 {
-    int count = 0;
-    for (const std::string &line : Fake.log)
-        count += line.compare(0, strlen(entry) + 1, std::string(entry) + " ") == 0;
-    return count;
-}
-
-std::vector<std::string> Check(const CASE &run, SEND_RESULT result, SEND_RESULT expected, bool endFailed)
-{
-    std::vector<std::string> problems = FakeDefects();
-    auto check = [&](bool holds, const std::string &what) {
-        if (!holds)
-            problems.push_back(what);
-    };
-    check(result == expected, "result " + std::to_string(result) + ", expected " + std::to_string(expected));
-    check(Fake.boxes.empty(), "a road showed a box");
+    FakeExpect(result == expected, "result " + std::to_string(result) + ", expected " + std::to_string(expected));
+    FakeExpect(Fake.boxes.empty(), "a road showed a box");
     bool aborted = false;
     for (const FAKE_JOB &job : Fake.jobs) {
-        check(job.intact && job.bytes <= run.size, job.target + " took bytes that are not the file's at their offsets");
-        check(!job.ended || job.device || job.bytes == run.size, "a job ended with " + std::to_string(job.bytes) +
-                                                                     " of " + std::to_string(run.size) + " bytes");
-        check(!job.ended || job.device || result == SEND_OK || endFailed, "a failed job ended, not aborted");
-        check(!(job.ended && job.aborted), "a job both ended and aborted");
+        FakeExpect(job.intact && job.bytes <= run.size, job.target + " took bytes not the file's at their offsets");
+        FakeExpect(!job.ended || job.device || job.bytes == run.size, "a job ended with " +
+                   std::to_string(job.bytes) + " of " + std::to_string(run.size) + " bytes");
+        FakeExpect(!job.ended || job.device || result == SEND_OK || endFailed, "a failed job ended, not aborted");
         aborted |= job.aborted;
     }
-    check(!aborted || endFailed || Count("EndPagePrinter") + Count("EndDocPrinter") == 0,
-          "an aborted job saw EndPagePrinter or EndDocPrinter");
+    FakeExpect(!aborted || endFailed || FakeCalls("EndPagePrinter") + FakeCalls("EndDocPrinter") == 0,
+               "an aborted job saw EndPagePrinter or EndDocPrinter");
     if (result == SEND_OK) {
-        check(Fake.jobs.size() == 1, std::to_string(Fake.jobs.size()) + " jobs for one send");
-        check(Fake.jobs.size() != 1 || (Fake.jobs[0].bytes == run.size && Fake.jobs[0].ended),
-              "success without the whole file at the far end");
-        check(run.road == DIRECT || (Fake.jobs.size() == 1 && Fake.jobs[0].datatype == "RAW" &&
-                                     Fake.jobs[0].document == Path && Fake.jobs[0].paged),
-              "the job is not one RAW page named after the file");
+        FAKE_JOB job = Fake.jobs.empty() ? FAKE_JOB() : Fake.jobs.back();
+        FakeExpect(Fake.jobs.size() == 1 && job.bytes == run.size && job.ended && !job.aborted &&
+                   (job.device || (job.datatype == "RAW" && job.document == Path && job.paged)),
+                   "success, yet not one whole job (a RAW page named after the file) at the far end");
+        FakeExpect(Percents.size() == run.size / Chunk + 2 && Percents.back() == (run.size ? 100 : 0),
+                   "success after " + std::to_string(Percents.size()) + " progress reports");
     }
-    bool deleteFailed = false;
-    for (const FAKE_FAULT &fault : Fake.faults)
-        deleteFailed |= fault.entry == "DeletePrinter" && fault.firedAt >= 0;
+    if (run.faults.empty()) {
+        FakeExpect(FakeCalls("ReadFile") == (int)(run.size / Chunk + 1) &&
+                   FakeCalls("ReadFile") == FakeCalls(run.road == DIRECT ? "WriteFile" : "WritePrinter"),
+                   "not one read and one write a chunk, and one more");
+    }
     for (const auto &entry : Fake.handles)
-        check(!entry.second.added || entry.second.deleted, entry.second.name + " never deleted");
-    check(deleteFailed || Fake.printers.size() == 1, "a temporary printer left installed");
-    for (const std::string &line : Fake.log)
-        check(line.compare(0, 12, "AddPrinterA ") != 0 || line.find(" on LPT1:") != std::string::npos,
-              "a temporary printer on another port");
-
-    /* Progress: the start first and only first, then one report per
-       chunk, none beyond what the far end took; 100 at the end. */
-    for (size_t i = 0; i < Reports.size(); ++i) {
-        const REPORT &report = Reports[i];
-        bool start = i == 0;
-        check(report.rightPort, "progress for another port");
-        if (start && run.road == DIRECT)
-            check(report.percent == 0 && report.fileOpen && report.deviceOpen, "the direct road's start is not 0 "
-                                                                               "with port and file open");
-        else if (start)
-            check(report.percent == SEND_STARTED && report.taken == 0 &&
-                      (run.road == INSTALLED ? report.inPage : report.fileOpen),
-                  "the start is not SEND_STARTED once the job or file is open");
-        else
-            check(report.percent >= 0 && (uint64_t)report.percent * run.size <= report.taken * 100 &&
-                      (run.size > 0 || report.percent == 0),
-                  std::to_string(report.percent) + "% with " + std::to_string(report.taken) + " bytes taken");
-    }
-    if (result == SEND_OK)
-        check(Reports.size() == run.size / Chunk + 2 && Reports.back().percent == (run.size ? 100 : 0),
-              std::to_string(Reports.size()) + " progress reports, the last " +
-                  (Reports.empty() ? "none" : std::to_string(Reports.back().percent)));
-    return problems;
+        FakeExpect(!entry.second.added || entry.second.deleted, entry.second.name + " never deleted");
 }
 
-std::string Describe(const CASE &run)
-{
-    std::string text = std::string(RoadNames[run.road]) + " road, " + std::to_string(run.size) + " bytes" +
-                       (run.path ? "" : ", no path");
-    for (const FAKE_FAULT &fault : run.faults)
-        text += "; " + fault.entry + " #" + std::to_string(fault.nth) +
-                (fault.isShort ? " moves at most " : " fails with ") + std::to_string(fault.value);
-    return text;
-}
-
-/* Runs one case against the model (or a result given outright); reports a
-   failure with its plan and call log. */
+/* Runs one case against the model, or a result given outright; a failure
+   shows the plan and the call log. */
 bool Verify(const CASE &run, SEND_RESULT given = INT_MIN)
 {
     SEND_RESULT result = Run(run);
     bool endFailed = false;
     SEND_RESULT expected = given != INT_MIN ? given : Expected(run.road, &endFailed);
-    std::vector<std::string> problems = Check(run, result, expected, endFailed);
-    std::string report;
-    for (const std::string &problem : problems)
-        report += "\n  " + problem;
-    if (!problems.empty())
-        ADD_FAILURE() << Describe(run) << report << "\n  calls:" << FakeLog();
-    return problems.empty();
+    CheckOutcome(run, result, expected, endFailed);
+    std::string plan = std::string(RoadNames[run.road]) + " road, " + std::to_string(run.size) + " bytes";
+    for (const FAKE_FAULT &fault : run.faults)
+        plan += "; " + fault.entry + " #" + std::to_string(fault.nth) + (fault.isShort ? " moves " : " fails ") +
+                std::to_string(fault.value);
+    for (const std::string &defect : FakeDefects())
+        plan += "\n  " + defect;
+    EXPECT_TRUE(FakeDefects().empty()) << plan << "\n  calls:" << FakeLog();
+    return FakeDefects().empty();
 }
 
 /* Every call of a clean run, as a fault's entry and number. */
@@ -237,8 +196,6 @@ bool MovesBytes(const FAKE_FAULT &call)
     return call.entry == "ReadFile" || call.entry == "WriteFile" || call.entry == "WritePrinter";
 }
 
-const uint64_t Sizes[] = {0, 1, Chunk, Chunk + 1, 3 * Chunk + 5};
-
 } // namespace
 
 TEST(FaultOracle, EveryCallOfEachRoadFailsOrAnswersShort)
@@ -246,27 +203,22 @@ TEST(FaultOracle, EveryCallOfEachRoadFailsOrAnswersShort)
     int cases = 0, failed = 0;
     for (ROAD road : {INSTALLED, TEMPORARY, DIRECT}) {
         for (uint64_t size : Sizes) {
-            CASE clean = {road, size, {}, Path};
-            failed += !Verify(clean);
-            int chunks = (int)(size / Chunk + 1);
-            EXPECT_EQ(Count("ReadFile"), chunks) << RoadNames[road] << " road, " << size << " bytes";
-            EXPECT_EQ(Count(road == DIRECT ? "WriteFile" : "WritePrinter"), chunks) << RoadNames[road];
-            for (FAKE_FAULT call : CallsOf(clean)) {
+            failed += !Verify({road, size, {}, Path});
+            for (FAKE_FAULT call : CallsOf({road, size, {}, Path})) {
                 std::vector<FAKE_FAULT> variants = {call};
                 if (MovesBytes(call))
                     variants.insert(variants.end(), {{call.entry, call.nth, true, 0}, {call.entry, call.nth, true, 1}});
-                for (const FAKE_FAULT &fault : variants) {
-                    failed += !Verify({road, size, {fault}, Path});
-                    ++cases;
-                }
+                for (const FAKE_FAULT &fault : variants)
+                    failed += !Verify({road, size, {fault}, Path}), ++cases;
                 ASSERT_LT(failed, 10) << "stopped after 10 failing cases";
             }
         }
     }
-    printf("fault oracle: %d single-fault cases over 3 roads and %zu sizes\n", cases, sizeof Sizes / sizeof *Sizes);
+    printf("fault oracle: %d single-fault cases over 3 roads and 5 sizes\n", cases);
 }
 
-/* Two things wrong at once: each road's own order of checks decides. */
+/* Two things wrong at once: each road's own order of checks decides. A
+   path of NULL is a text too long to be one. */
 TEST(FaultOracle, EachRoadChecksInItsOrder)
 {
     FAKE_FAULT noOpen = {"CreateFileA", 0, false, ERROR_ACCESS_DENIED};
@@ -277,10 +229,9 @@ TEST(FaultOracle, EachRoadChecksInItsOrder)
     Verify({INSTALLED, 1, {noOpen, noQueue}, Path}, SEND_OPEN_FAILED);
     Verify({INSTALLED, 1, {noPath, noQueue}, Path}, SEND_BAD_FILE_NAME);
     Verify({TEMPORARY, 1, {noOpen}, Path}, SEND_OPEN_FAILED);
-    /* a text too long to be a path */
     for (ROAD road : {INSTALLED, TEMPORARY, DIRECT}) {
-        Verify({road, 1, {}, NULL}, SEND_BAD_FILE_NAME);
-        EXPECT_EQ(Count("CreateFileA"), 0) << RoadNames[road];
+        Verify({road, 1, {noOpen}, NULL}, SEND_BAD_FILE_NAME);
+        EXPECT_EQ(FakeCalls("CreateFileA"), 0) << RoadNames[road];
     }
 }
 
@@ -294,22 +245,20 @@ TEST(FaultOracle, LargeFilesGoWholeWithTheirPercentages)
     };
     for (const ROW &row : rows) {
         Verify({row.road, row.size, {}, Path});
-        ASSERT_GT(Reports.size(), row.chunk);
-        EXPECT_EQ(Reports[row.chunk].percent, row.percent) << row.size << " bytes, after chunk " << row.chunk;
+        ASSERT_GT(Percents.size(), row.chunk);
+        EXPECT_EQ(Percents[row.chunk], row.percent) << row.size << " bytes, after chunk " << row.chunk;
     }
 }
 
-/* Random schedules of one to three faults, each at a call of the clean
-   run; a replay is VANTREL_FAULT_SEED=n. */
+/* One to three faults at calls of a clean run; VANTREL_FAULT_SEED=n
+   replays seed n. */
 TEST(FaultOracle, RandomSchedules)
 {
     const char *longMode = getenv("VANTREL_LONG_TESTS");
-    int seeds = longMode && strcmp(longMode, "1") == 0 ? 100000 : 3000;
-    int from = 1;
+    int from = 1, seeds = longMode && strcmp(longMode, "1") == 0 ? 100000 : 3000, failed = 0;
     if (const char *one = getenv("VANTREL_FAULT_SEED"))
         from = seeds = atoi(one);
     std::map<std::pair<int, uint64_t>, std::vector<FAKE_FAULT>> calls;
-    int failed = 0;
     for (int seed = from; seed <= seeds && failed < 5; ++seed) {
         srand(seed);
         CASE run = {(ROAD)(rand() % 3), Sizes[rand() % 5], {}, Path};
@@ -322,10 +271,8 @@ TEST(FaultOracle, RandomSchedules)
                 fault = {fault.entry, fault.nth, true, (DWORD)(rand() % 2 ? 0 : rand() % Chunk)};
             run.faults.push_back(fault);
         }
-        if (!Verify(run)) {
-            ++failed;
-            ADD_FAILURE() << "seed " << seed << " (replay: VANTREL_FAULT_SEED=" << seed << ")";
-        }
+        if (!Verify(run))
+            ADD_FAILURE() << "seed " << seed << " (replay: VANTREL_FAULT_SEED=" << seed << ")", ++failed;
     }
     printf("fault oracle: %d random schedules\n", seeds - from + 1);
 }

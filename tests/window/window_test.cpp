@@ -42,7 +42,9 @@ std::vector<std::string> Items(void)
 
 struct REFRESH_ROW {
     const char *what;
-    std::vector<std::string> before, ticked, after;
+    std::vector<std::string> before;
+    std::vector<int> ticked;
+    std::vector<std::string> after;
     std::vector<std::string> items;     /* the list after the refresh */
     std::vector<std::string> reported;  /* ticked ports that vanished, in list order */
 };
@@ -53,46 +55,36 @@ TEST(PortList, RefreshReconcilesTheList)
 {
     REFRESH_ROW rows[] = {
         {"a ticked port that vanished is reported by its name, never as a format, and removed; an unticked one "
-         "silently", {"LPT1:", "LPT%s%d:", "LPT3:", "LPT4:"}, {"LPT%s%d:", "LPT4:"}, {"LPT1:", "LPT4:"},
-         {"LPT1:", "*LPT4:"}, {"LPT%s%d:"}},
-        {"a new port enters unticked at its row's index", {"LPT1:", "LPT3:"}, {"LPT3:"},
-         {"LPT1:", "LPT2:", "LPT3:"}, {"LPT1:", "LPT2:", "*LPT3:"}, {}},
-        {"another order refills the list in row order, each survivor keeping its tick",
-         {"LPT1:", "LPT2:", "LPT3:"}, {"LPT1:", "LPT3:"}, {"LPT3:", "LPT2:", "LPT1:", "LPT4:"},
-         {"*LPT3:", "LPT2:", "*LPT1:", "LPT4:"}, {}},
-        {"another order with a ticked port gone", {"LPT1:", "LPT2:", "LPT3:"}, {"LPT2:", "LPT3:"},
-         {"LPT3:", "LPT1:"}, {"*LPT3:", "LPT1:"}, {"LPT2:"}},
+         "silently", {"LPT1:", "LPT%s%d:", "LPT3:", "LPT4:"}, {1, 3}, {"LPT1:", "LPT4:"}, {"LPT1:", "*LPT4:"},
+         {"LPT%s%d:"}},
+        {"a new port enters unticked at its row's index", {"LPT1:", "LPT3:"}, {1}, {"LPT1:", "LPT2:", "LPT3:"},
+         {"LPT1:", "LPT2:", "*LPT3:"}, {}},
+        {"another order refills the list in row order, each survivor keeping its tick", {"LPT1:", "LPT2:", "LPT3:"},
+         {0, 2}, {"LPT3:", "LPT2:", "LPT1:", "LPT4:"}, {"*LPT3:", "LPT2:", "*LPT1:", "LPT4:"}, {}},
+        {"another order with a ticked port gone", {"LPT1:", "LPT2:", "LPT3:"}, {1, 2}, {"LPT3:", "LPT1:"},
+         {"*LPT3:", "LPT1:"}, {"LPT2:"}},
     };
     for (const REFRESH_ROW &row : rows) {
         InstallFakeSystem();
         ListPorts(row.before);
-        HWND list;
-        HWND main = MakeWindow(WC_LISTVIEWA, LVS_REPORT, IDC_PORTLIST, &list);
+        HWND list, main = MakeWindow(WC_LISTVIEWA, LVS_REPORT, IDC_PORTLIST, &list);
         ASSERT_TRUE(InitPortList(main)) << row.what;
-        for (int i = 0; i < PortTableCount; ++i)
-            for (const std::string &tick : row.ticked)
-                if (tick == PortTable[i].szPortName)
-                    SetPortCheckState(i, PORT_CHECKED);
+        for (int tick : row.ticked)
+            SetPortCheckState(tick, PORT_CHECKED);
         ListPorts(row.after);
         RebuildPortTable();
         EXPECT_EQ(Items(), row.items) << row.what;
-        std::vector<std::string> reported;
-        for (const FAKE_BOX &box : Fake.boxes) {
-            EXPECT_EQ(box.owner, (HWND)NULL) << row.what;
-            EXPECT_STREQ(box.caption.c_str(), "Port Error") << row.what;
-            reported.push_back(box.text);
-        }
-        std::vector<std::string> expected;
+        std::vector<std::string> boxes, expected;
+        for (const FAKE_BOX &box : Fake.boxes)
+            boxes.push_back(box.caption + ": " + box.text + (box.owner ? " (owned)" : ""));
         for (const std::string &port : row.reported)
-            expected.push_back("Selected Port " + port + " is no longer valid!");
-        EXPECT_EQ(reported, expected) << row.what;
-        /* a double click on the empty area */
-        TogglePortCheck(-1);
+            expected.push_back("Port Error: Selected Port " + port + " is no longer valid!");
+        EXPECT_EQ(boxes, expected) << row.what;
+        TogglePortCheck(-1);    /* a double click on the empty area */
         EXPECT_EQ(Items(), row.items) << row.what;
         EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
         ResetSystemCalls();
         DestroyWindow(main);
-        PortListWindow = NULL;
     }
 }
 
