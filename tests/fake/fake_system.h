@@ -18,9 +18,11 @@
      or a read or write answers short; an entry may be narrowed by the
      log's words ("EnumPrintersA local" is the local printers' list).
 
-   InstallFakeSystem() binds every Sys entry to the fake (but the last
-   error and the platform's version, which stay the system's) and empties
-   the model; ResetSystemCalls() puts the real API back. One thread. */
+   InstallFakeSystem() binds the Sys entries of the spooler, files,
+   devices and MessageBoxA to the fake and empties the model; the last
+   error, the platform's version and the entries only start-up, About and
+   the file dialog use stay the system's. ResetSystemCalls() puts the real
+   API back. One thread at a time. */
 #ifndef VANTREL_FAKE_SYSTEM_H
 #define VANTREL_FAKE_SYSTEM_H
 
@@ -32,7 +34,7 @@
 #include <string>
 #include <vector>
 
-struct FAKE_PORT { std::string name, description, monitor; };
+struct FAKE_PORT { std::string name, description = "Local Port", monitor = "Local Monitor"; };
 struct FAKE_PRINTER { std::string name, port; bool connection; };
 
 struct FAKE_FAULT {

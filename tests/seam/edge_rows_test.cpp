@@ -9,11 +9,6 @@
 
 namespace {
 
-FAKE_PORT Local(const std::string &name)
-{
-    return {name, "Local Port", "Local Monitor"};
-}
-
 const std::string Long99(99, 'P'), Long100(100, 'P'), Name100(100, 'N');
 
 struct TABLE_ROW {
@@ -31,27 +26,27 @@ std::vector<TABLE_ROW> TableRows()
     auto fault = [&](const char *entry, int nth) { FAKE_FAULT f = denied; f.entry = entry; f.nth = nth; return f; };
     return {
         {"COM and FILE ports are not offered, a repeated port once",
-         {Local("LPT1:"), Local("COM1:"), Local("FILE:"), Local("LPT1:"), Local("LPT2:")}, {}, {}, true,
+         {{"LPT1:"}, {"COM1:"}, {"FILE:"}, {"LPT1:"}, {"LPT2:"}}, {}, {}, true,
          {"LPT1:=", "LPT2:="}},
-        {"a printer is matched by its whole port name, never a prefix", {Local(Long99), Local("LPT2:")},
+        {"a printer is matched by its whole port name, never a prefix", {{Long99}, {"LPT2:"}},
          {{"Prefix", Long99 + ",LPT2:", false}, {"Whole", "LPT2:", false}}, {}, true, {Long99 + "=", "LPT2:=Whole"}},
-        {"a port too long for a row is not offered", {Local(Long100), Local("LPT1:")}, {{"OnLong", Long100, false}},
+        {"a port too long for a row is not offered", {{Long100}, {"LPT1:"}}, {{"OnLong", Long100, false}},
          {}, true, {"LPT1:="}},
-        {"a printer name too long for a row is never taken", {Local("LPT1:")},
+        {"a printer name too long for a row is never taken", {{"LPT1:"}},
          {{Name100, "LPT1:", false}, {"\\\\srv\\" + Name100, "NE01:", true}}, {}, true, {"LPT1:="}},
         {"each connection its own printer, labelled by its server; a repeated label once",
-         {Local("LPT1:")},
+         {{"LPT1:"}},
          {{"\\\\alpha\\q", "NE01:", true}, {"\\\\beta\\q", "NE01:", true}, {"bare", "NE02:", true},
           {"\\\\alpha\\q2", "NE01:", true}, {"\\\\gamma\\q", "COM1:", true}},
          {}, true, {"LPT1:=", "NE01: on alpha=\\\\alpha\\q", "NE01: on beta=\\\\beta\\q", "NE02: on =bare"}},
-        {"no connection list: the local rows", {Local("LPT1:")}, {{"\\\\alpha\\q", "NE01:", true}},
+        {"no connection list: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
          {fault("EnumPrintersA connections", 1)}, true, {"LPT1:="}},
-        {"the connections cannot be filled: the local rows", {Local("LPT1:")}, {{"\\\\alpha\\q", "NE01:", true}},
+        {"the connections cannot be filled: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
          {fault("EnumPrintersA connections", 2)}, true, {"LPT1:="}},
-        {"no port list", {Local("LPT1:")}, {}, {fault("EnumPortsA", 1)}, false, {}},
-        {"the port list cannot be filled", {Local("LPT1:")}, {}, {fault("EnumPortsA", 2)}, false, {}},
+        {"no port list", {{"LPT1:"}}, {}, {fault("EnumPortsA", 1)}, false, {}},
+        {"the port list cannot be filled", {{"LPT1:"}}, {}, {fault("EnumPortsA", 2)}, false, {}},
         {"no ports", {}, {}, {}, false, {}},
-        {"no printer list", {Local("LPT1:")}, {{"Queue", "LPT1:", false}}, {fault("EnumPrintersA local", 1)}, false,
+        {"no printer list", {{"LPT1:"}}, {{"Queue", "LPT1:", false}}, {fault("EnumPrintersA local", 1)}, false,
          {}},
     };
 }
@@ -76,8 +71,6 @@ void CheckTableRows(const std::vector<TABLE_ROW> &rows)
     }
 }
 
-const char Port[] = "LPT1:";
-
 struct NAME_ROW {
     const char *what;
     std::vector<std::string> drivers;
@@ -87,11 +80,6 @@ struct NAME_ROW {
     const char *added;  /* NULL: none */
     int opens;          /* OpenPrinterA calls */
 };
-
-std::string Numbered(int n)
-{
-    return "Temporary Printer_" + std::to_string(n);
-}
 
 } // namespace
 
@@ -106,7 +94,7 @@ TEST(PortTableDoubleByte, Rows)
 {
     if (GetACP() != 932)
         GTEST_SKIP() << "needs code page 932; this process has " << GetACP();
-    CheckTableRows({{"a server name with a 0x5C trail byte", {Local("LPT1:")},
+    CheckTableRows({{"a server name with a 0x5C trail byte", {{"LPT1:"}},
                      {{"\\\\\x83\x5C\x83\x5C\\q", "NE01:", true}}, {}, true,
                      {"LPT1:=", "NE01: on \x83\x5C\x83\x5C=\\\\\x83\x5C\x83\x5C\\q"}}});
 }
@@ -116,9 +104,9 @@ TEST(TemporaryPrinter, NameSearch)
     const std::vector<std::string> driver = {"Raw Driver"};
     NAME_ROW rows[] = {
         {"the first number is free", driver, {}, {}, {}, "Temporary Printer_1", 1},
-        {"a printer of that name is there", driver, {Numbered(1)}, {}, {}, "Temporary Printer_2", 2},
-        {"a printer that will not open for any reason but its name is taken", driver, {Numbered(1)},
-         {{Numbered(1), ERROR_ACCESS_DENIED}, {Numbered(2), ERROR_GEN_FAILURE}}, {}, "Temporary Printer_3", 3},
+        {"a printer of that name is there", driver, {"Temporary Printer_1"}, {}, {}, "Temporary Printer_2", 2},
+        {"a printer that will not open for any reason but its name is taken", driver, {"Temporary Printer_1"},
+         {{"Temporary Printer_1", ERROR_ACCESS_DENIED}, {"Temporary Printer_2", ERROR_GEN_FAILURE}}, {}, "Temporary Printer_3", 3},
         {"the spooler finds the name taken when adding", driver, {},
          {}, {{"AddPrinterA", 1, false, ERROR_PRINTER_ALREADY_EXISTS}}, "Temporary Printer_2", 2},
         {"no driver", {}, {}, {}, {}, NULL, 0},
@@ -133,12 +121,12 @@ TEST(TemporaryPrinter, NameSearch)
             Fake.printers.push_back({name, "LPT2:", false});
         Fake.refusals = row.refusals;
         Fake.faults = row.faults;
-        HANDLE printer = AddTemporaryPrinter(Port);
+        HANDLE printer = AddTemporaryPrinter("LPT1:");
         ASSERT_EQ(printer != NULL, row.added != NULL) << row.what << FakeLog();
         EXPECT_EQ(FakeCalls("OpenPrinterA"), row.opens) << row.what;
         if (printer != NULL) {
             EXPECT_EQ(Fake.handles[(uintptr_t)printer].name, row.added) << row.what;
-            EXPECT_EQ(Fake.printers.back().port, Port) << row.what;
+            EXPECT_EQ(Fake.printers.back().port, "LPT1:") << row.what;
             Sys.DeletePrinter(printer);
             Sys.ClosePrinter(printer);
         }

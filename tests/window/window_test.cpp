@@ -24,7 +24,7 @@ void ListPorts(const std::vector<std::string> &names)
 {
     Fake.ports.clear();
     for (const std::string &name : names)
-        Fake.ports.push_back({name, "Local Port", "Local Monitor"});
+        Fake.ports.push_back({name});
 }
 
 /* Each item's text, "*" before a ticked one. */
