@@ -2,17 +2,18 @@
    and connections, drivers, input files, port devices, print jobs and
    every handle given out.
 
-   - An input file has only a size: its byte at offset o is FakeByte(o), so
-     a file of 4 GiB and more costs nothing to hold.
+   - An input file has only a size: its bytes are made from their offsets,
+     so a file of 4 GiB and more costs nothing to hold.
    - A job (StartDocPrinterA on a printer handle) and an open of a port
-     device are sinks: every byte is compared with FakeByte at its offset
-     as it arrives, and counted.
+     device are sinks: every byte is compared with the file's byte at its
+     offset as it arrives, and counted.
    - A printer added by AddPrinterA is listed by EnumPrintersA and opens by
      name until DeletePrinter removes it; adding over an existing name is a
      problem (Wine would overwrite the user's printer).
    - Problems lists what a caller did wrong: a handle closed twice or used
      after its close, a call out of a job's order, a printer closed with its
-     job open or before the printer it added was deleted.
+     job open or before the printer it added was deleted, a file or device
+     opened or a printer added otherwise than the roads must.
    - A log of every call: the entry's name and what it was asked.
    - Faults: the nth call (0: every call) of an entry fails with an error,
      or a read or write answers short; an entry may be narrowed by the

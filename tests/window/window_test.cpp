@@ -20,13 +20,6 @@ HWND MakeWindow(const char *className, DWORD style, int id, HWND *control)
     return main;
 }
 
-void ListPorts(const std::vector<std::string> &names)
-{
-    Fake.ports.clear();
-    for (const std::string &name : names)
-        Fake.ports.push_back({name});
-}
-
 /* Each item's text, "*" before a ticked one. */
 std::vector<std::string> Items(void)
 {
@@ -42,9 +35,9 @@ std::vector<std::string> Items(void)
 
 struct REFRESH_ROW {
     const char *what;
-    std::vector<std::string> before;
+    std::vector<FAKE_PORT> before;
     std::vector<int> ticked;
-    std::vector<std::string> after;
+    std::vector<FAKE_PORT> after;
     std::vector<std::string> items;     /* the list after the refresh */
     std::vector<std::string> reported;  /* ticked ports that vanished, in list order */
 };
@@ -55,23 +48,24 @@ TEST(PortList, RefreshReconcilesTheList)
 {
     REFRESH_ROW rows[] = {
         {"a ticked port that vanished is reported by its name, never as a format, and removed; an unticked one "
-         "silently", {"LPT1:", "LPT%s%d:", "LPT3:", "LPT4:"}, {1, 3}, {"LPT1:", "LPT4:"}, {"LPT1:", "*LPT4:"},
-         {"LPT%s%d:"}},
-        {"a new port enters unticked at its row's index", {"LPT1:", "LPT3:"}, {1}, {"LPT1:", "LPT2:", "LPT3:"},
-         {"LPT1:", "LPT2:", "*LPT3:"}, {}},
-        {"another order refills the list in row order, each survivor keeping its tick", {"LPT1:", "LPT2:", "LPT3:"},
-         {0, 2}, {"LPT3:", "LPT2:", "LPT1:", "LPT4:"}, {"*LPT3:", "LPT2:", "*LPT1:", "LPT4:"}, {}},
-        {"another order with a ticked port gone", {"LPT1:", "LPT2:", "LPT3:"}, {1, 2}, {"LPT3:", "LPT1:"},
+         "silently", {{"LPT1:"}, {"LPT%s%d:"}, {"LPT3:"}, {"LPT4:"}}, {1, 3}, {{"LPT1:"}, {"LPT4:"}},
+         {"LPT1:", "*LPT4:"}, {"LPT%s%d:"}},
+        {"a new port enters unticked at its row's index", {{"LPT1:"}, {"LPT3:"}}, {1},
+         {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {"LPT1:", "LPT2:", "*LPT3:"}, {}},
+        {"another order refills the list in row order, each survivor keeping its tick",
+         {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {0, 2}, {{"LPT3:"}, {"LPT2:"}, {"LPT1:"}, {"LPT4:"}},
+         {"*LPT3:", "LPT2:", "*LPT1:", "LPT4:"}, {}},
+        {"another order with a ticked port gone", {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {1, 2}, {{"LPT3:"}, {"LPT1:"}},
          {"*LPT3:", "LPT1:"}, {"LPT2:"}},
     };
     for (const REFRESH_ROW &row : rows) {
         InstallFakeSystem();
-        ListPorts(row.before);
+        Fake.ports = row.before;
         HWND list, main = MakeWindow(WC_LISTVIEWA, LVS_REPORT, IDC_PORTLIST, &list);
         ASSERT_TRUE(InitPortList(main)) << row.what;
         for (int tick : row.ticked)
             SetPortCheckState(tick, PORT_CHECKED);
-        ListPorts(row.after);
+        Fake.ports = row.after;
         RebuildPortTable();
         EXPECT_EQ(Items(), row.items) << row.what;
         std::vector<std::string> boxes, expected;
