@@ -1,6 +1,6 @@
-/* Runs one transfer road the way the program does: the path in a real file
-   edit, the progress in a real status bar of a window owned by another
-   thread (every status text is a thread switch, as in a run).
+/* Runs one transfer road the way the program does: the progress goes to a
+   real status bar of a window owned by another thread (every status text is
+   a thread switch, as in a run).
 
      vantrel_send_bench [--hidden] direct PORT FILE
      vantrel_send_bench [--hidden] installed QUEUE PORT FILE
@@ -31,16 +31,14 @@ static double UnixNow(void)
 static HANDLE WindowsReady;
 static bool Hidden;
 
-/* The user-interface thread: owns the edit and the status bar and pumps
-   their messages while the main thread sends. */
-static DWORD WINAPI WindowThread(LPVOID path)
+/* The user-interface thread: owns the status bar and pumps its messages
+   while the main thread sends. */
+static DWORD WINAPI WindowThread(LPVOID)
 {
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
     HWND main = CreateWindowA("STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 500, 200,
                               NULL, NULL, GetModuleHandleA(NULL), NULL);
-    FileEditWindow = CreateWindowA("EDIT", (const char *)path, WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
-                                   0, 0, 400, 24, main, NULL, GetModuleHandleA(NULL), NULL);
     StatusBarWindow = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "Ready", main, 150);
     if (!Hidden)
         ShowWindow(main, SW_SHOW);
@@ -49,6 +47,17 @@ static DWORD WINAPI WindowThread(LPVOID path)
     while (GetMessageA(&message, NULL, 0, 0) > 0)
         DispatchMessageA(&message);
     return 0;
+}
+
+/* The run's progress texts, one status update per chunk. */
+static void ShowProgress(const char *portName, int percent)
+{
+    char text[160];
+    if (percent == SEND_STARTED)
+        snprintf(text, sizeof text, "Writing to %s", portName);
+    else
+        snprintf(text, sizeof text, "Writing to %s\t\t%d%% Completed", portName, percent);
+    SetStatusText(text);
 }
 
 static SIZE_T WorkingSet(bool peak)
@@ -73,12 +82,14 @@ int main(int argc, char **argv)
         return 2;
     }
     WindowsReady = CreateEventA(NULL, TRUE, FALSE, NULL);
-    CreateThread(NULL, 0, WindowThread, argv[argc - 1], 0, NULL);
+    CreateThread(NULL, 0, WindowThread, NULL, 0, NULL);
     WaitForSingleObject(WindowsReady, INFINITE);
 
     SIZE_T before = WorkingSet(false);
     double start = UnixNow();
-    SEND_RESULT result = direct ? CopyFileToPort(argv[2]) : PrintOnInstalledPrinter(argv[2], argv[3]);
+    const char *path = argv[argc - 1];
+    SEND_RESULT result = direct ? CopyFileToPort(path, argv[2], ShowProgress)
+                                : PrintOnInstalledPrinter(path, argv[2], argv[3], ShowProgress);
     double end = UnixNow();
     printf("start %.6f\nend %.6f\nresult %d\nworking_set_before %lu\nworking_set_peak %lu\n",
            start, end, result, (unsigned long)before, (unsigned long)WorkingSet(true));

@@ -19,7 +19,7 @@ MIB = 1048576
 def build(*targets):
     subprocess.run(["cmake", "--build", BUILD, "-j2", "--target", *targets],
                    check=True, stdout=subprocess.DEVNULL)
-    return [os.path.join(BUILD, "tests", t + ".exe") for t in targets]
+    return [os.path.join(BUILD, "bench", t + ".exe") for t in targets]
 
 
 def read_env(path):

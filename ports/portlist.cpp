@@ -2,7 +2,7 @@
    i showing PortTable row i. Every operation is a message sent to the
    control, so the send worker may call them too: the control's own thread
    carries them out. */
-#include "ports.h"
+#include "porttable.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -15,7 +15,7 @@ HWND PortListWindow;
    precision gives for every width a screen has; the x87's wider registers
    would make 10 * 0.3 truncate to 2. A negative width would ask the list
    to size the column itself. */
-void GetPortColumnWidths(int listWidth, int *portWidth, int *descriptionWidth)
+static void GetPortColumnWidths(int listWidth, int *portWidth, int *descriptionWidth)
 {
     int usable = listWidth - 4;
     if (usable < 0)

@@ -6,27 +6,12 @@
    worker, so each list message is a thread switch: the reconcile reads
    each item once and matches texts through an index, never by scanning the
    list or the table once per port. */
-#include "ports.h"
+#include "porttable.h"
 #include "syscalls.h"
 
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-
-/* The first fill without its list insertions; neither a missing port list
-   nor a missing printer list fails it: the rows are then fewer, or have no
-   printer. */
-void RebuildPortTable(void)
-{
-    SPOOLER_LISTS lists;
-    EnumPortsAndConnections(&lists);
-    AllocatePortTable(&lists);
-    lists.printerCount = EnumLocalPrinters(&lists.printers);
-    StorePortRows(&lists);
-    FreeSpoolerLists(&lists);
-    ReconcilePortList(PortTableCount);
-}
 
 static void ReportVanishedPort(const char *text)
 {
@@ -98,7 +83,7 @@ static void RefillInRowOrder(int *survivorRows, int survivors, int rowCount)
 /* With no memory for the index, every item counts as vanished: ticked ones
    are reported, and the list is filled from the table unticked. Nothing is
    ever sent to a port the list does not show. */
-void ReconcilePortList(int rowCount)
+static void ReconcilePortList(int rowCount)
 {
     int itemCount = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
     int *survivorRows = (int *)malloc((itemCount > 0 ? itemCount : 1) * sizeof(int));
@@ -118,23 +103,16 @@ void ReconcilePortList(int rowCount)
     free(survivorRows);
 }
 
-/* Single look-ups by scanning, for callers outside the reconcile. */
-bool IsPortInTable(const char *text, int rowCount)
+/* The first fill without its list insertions; neither a missing port list
+   nor a missing printer list fails it: the rows are then fewer, or have no
+   printer. */
+void RebuildPortTable(void)
 {
-    for (int i = 0; i < rowCount; ++i)
-        if (strcmp(text, PortTable[i].szPortName) == 0)
-            return true;
-    return false;
-}
-
-bool IsPortInList(const char *text)
-{
-    int count = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        char itemText[PORT_LABEL_SIZE];
-        GetPortListItemText(i, 0, itemText);
-        if (strcmp(text, itemText) == 0)
-            return true;
-    }
-    return false;
+    SPOOLER_LISTS lists;
+    EnumPortsAndConnections(&lists);
+    AllocatePortTable(&lists);
+    lists.printerCount = EnumLocalPrinters(&lists.printers);
+    StorePortRows(&lists);
+    FreeSpoolerLists(&lists);
+    ReconcilePortList(PortTableCount);
 }

@@ -1,7 +1,7 @@
 /* The port table: one row per port a file can be sent to, built from the
    spooler's ports, local printers and (NT family) printer connections. The
    only window it touches is the port list, through InsertPortListItem. */
-#include "ports.h"
+#include "porttable.h"
 #include "syscalls.h"
 
 #include <stdio.h>
@@ -11,7 +11,7 @@
 PORT_ENTRY *PortTable;
 int PortTableCount;
 
-bool IsNonNtPlatform(void)
+static bool IsNonNtPlatform(void)
 {
     OSVERSIONINFOA version;
     ZeroMemory(&version, sizeof(version));
@@ -32,7 +32,7 @@ static long ProbeResult(BOOL probed, DWORD needed)
     return (long)needed;
 }
 
-int EnumLocalPorts(PORT_INFO_2A **ports)
+static int EnumLocalPorts(PORT_INFO_2A **ports)
 {
     DWORD needed = 0, returned = 0;
     *ports = NULL;
@@ -80,12 +80,12 @@ int EnumLocalPrinters(PRINTER_INFO_2A **printers)
     return EnumPrinterList(IsNonNtPlatform() ? PRINTER_ENUM_LOCAL : PRINTER_ENUM_NAME, printers);
 }
 
-int EnumPrinterConnections(PRINTER_INFO_2A **connections)
+static int EnumPrinterConnections(PRINTER_INFO_2A **connections)
 {
     return EnumPrinterList(PRINTER_ENUM_CONNECTIONS, connections);
 }
 
-bool PrefixMatches(const char *text, const char *prefix, int length)
+static bool PrefixMatches(const char *text, const char *prefix, int length)
 {
     for (int i = 0; i < length; ++i) {
         if (text == NULL || prefix == NULL || text[i] == '\0' || prefix[i] == '\0')
@@ -96,12 +96,12 @@ bool PrefixMatches(const char *text, const char *prefix, int length)
     return true;
 }
 
-bool IsExcludedPortName(const char *portName)
+static bool IsExcludedPortName(const char *portName)
 {
     return PrefixMatches(portName, "COM", 3) || PrefixMatches(portName, "FILE", 4);
 }
 
-int CountExcludedPorts(const PORT_INFO_2A *ports, int count)
+static int CountExcludedPorts(const PORT_INFO_2A *ports, int count)
 {
     int excluded = 0;
     for (int i = 0; i < count; ++i)
@@ -113,7 +113,7 @@ int CountExcludedPorts(const PORT_INFO_2A *ports, int count)
 /* The server is what lies between the printer name's first two characters
    (normally the leading backslashes) and the next backslash. The search
    walks by characters: in a double-byte code page a trail byte may be 0x5C. */
-void FormatConnectionLabel(const char *portName, const char *printerName, char *label)
+static void FormatConnectionLabel(const char *portName, const char *printerName, char *label)
 {
     snprintf(label, PORT_LABEL_SIZE, "%s on ", portName ? portName : "");
     if (printerName == NULL || printerName[0] == '\0' || printerName[1] == '\0')
@@ -132,9 +132,10 @@ void FormatConnectionLabel(const char *portName, const char *printerName, char *
     label[used + length] = '\0';
 }
 
-/* Spooler texts are cut to a field's 99 bytes, before a double-byte
-   character that would not fit whole; the list item shows the same cut
-   text, so that the two still match. */
+/* Texts that are only shown (descriptions, monitors, connection labels)
+   are cut to a field's 99 bytes, before a double-byte character that would
+   not fit whole; the list item shows the same cut text, so that the two
+   still match. */
 static size_t StoredLength(const char *text)
 {
     size_t length = strlen(text);
@@ -159,29 +160,21 @@ static void CopyFieldText(char *field, const char *text)
     field[length] = '\0';
 }
 
-/* Whether a row's text is the spooler's text as a row would hold it. Only
-   a text longer than the field needs the cut worked out. */
-static bool IsStoredText(const char *field, const char *text)
-{
-    if (text == NULL)
-        text = "";
-    size_t length = strlen(field);
-    if (strncmp(field, text, length) != 0)
-        return false;
-    return text[length] == '\0' || (length >= PORT_FIELD_SIZE - 2 && StoredLength(text) == length);
-}
-
-/* A printer is opened by its name alone. A name that a row cannot hold
-   whole is never taken: cut short, it could name another printer. */
+/* Ports and printers are addressed by their names alone. A name that a
+   row cannot hold whole is never used: cut short, it could name another
+   port or printer. */
 static bool FitsField(const char *text)
 {
     return text != NULL && strlen(text) < PORT_FIELD_SIZE;
 }
 
-bool FindPrinterForPort(PORT_ENTRY *row, const PRINTER_INFO_2A *printers, int count)
+/* A printer uses the port whose whole name it gives; a port name that
+   merely begins another one ("LPT2:" of "LPT2:,LPT3:") is another port. */
+static bool FindPrinterForPort(PORT_ENTRY *row, const PRINTER_INFO_2A *printers, int count)
 {
     for (int i = 0; i < count; ++i) {
-        if (IsStoredText(row->szPortName, printers[i].pPortName) && FitsField(printers[i].pPrinterName)) {
+        const char *portName = printers[i].pPortName;
+        if (portName != NULL && strcmp(row->szPortName, portName) == 0 && FitsField(printers[i].pPrinterName)) {
             row->Attributes = (LONG)printers[i].Attributes;
             CopyFieldText(row->szPrinterName, printers[i].pPrinterName);
             return true;
@@ -233,7 +226,7 @@ bool StorePortRows(const SPOOLER_LISTS *lists)
     int r = 0;
     for (int i = 0; i < lists->portCount; ++i) {
         const PORT_INFO_2A *port = &lists->ports[i];
-        if (IsExcludedPortName(port->pPortName))
+        if (IsExcludedPortName(port->pPortName) || !FitsField(port->pPortName))
             continue;
         PORT_ENTRY *row = &PortTable[r];
         ZeroMemory(row, sizeof(*row));

@@ -1,6 +1,6 @@
-/* One RAW spooler job: the document and its single page. The printer handle
-   belongs to the caller; nothing here closes it. */
-#include "send.h"
+/* One RAW spooler job. Whoever starts a job with StartRawJob ends it with
+   EndRawJob, on every path; nothing here closes the printer. */
+#include "rawjob.h"
 #include "syscalls.h"
 
 #include <winspool.h>
@@ -9,18 +9,8 @@
    interpret a firmware image. */
 static char RawDatatype[] = "RAW";
 
-HANDLE OpenRawJob(const char *printerName, const char *path)
-{
-    HANDLE printer;
-    if (!Sys.OpenPrinterA(const_cast<char *>(printerName), &printer, NULL))
-        return NULL;
-    if (!StartRawJob(printer, path)) {
-        Sys.ClosePrinter(printer);
-        return NULL;
-    }
-    return printer;
-}
-
+/* The document and its page; a document whose page cannot start holds no
+   bytes and is aborted, so nothing stays started. */
 BOOL StartRawJob(HANDLE printer, const char *path)
 {
     DOC_INFO_1A document;
@@ -30,30 +20,32 @@ BOOL StartRawJob(HANDLE printer, const char *path)
     if (Sys.StartDocPrinterA(printer, 1, (LPBYTE)&document) == 0)
         return FALSE;
     if (!Sys.StartPagePrinter(printer)) {
-        Sys.EndDocPrinter(printer);
+        Sys.AbortPrinter(printer);
         return FALSE;
     }
     return TRUE;
 }
 
 /* A chunk the spooler takes only in part is a failure: the rest of it would
-   be missing from the printer's stream. The job is ended here, so the caller
-   only has its own handles left to close. */
+   be missing from the printer's stream. */
 BOOL WriteRawChunk(HANDLE printer, const void *bytes, DWORD count, DWORD *taken)
 {
     *taken = 0;
-    if (!Sys.WritePrinter(printer, const_cast<void *>(bytes), count, taken) || *taken != count) {
-        EndRawJob(printer);
-        return FALSE;
-    }
-    return TRUE;
+    return Sys.WritePrinter(printer, const_cast<void *>(bytes), count, taken) && *taken == count;
 }
 
-/* The document is ended even when the page could not be: a job left open
-   would hold the printer. */
-BOOL EndRawJob(HANDLE printer)
+/* Ending a job hands it to the printer, so only a job that holds every byte
+   is ended; one that failed part-way is aborted, which deletes what was
+   spooled: a truncated firmware image must never be printed. The document
+   is ended even when the page could not be, and until both are ended the
+   spooler has not accepted the job. */
+SEND_RESULT EndRawJob(HANDLE printer, SEND_RESULT copied)
 {
+    if (copied != SEND_OK) {
+        Sys.AbortPrinter(printer);
+        return copied;
+    }
     BOOL pageEnded = Sys.EndPagePrinter(printer);
     BOOL documentEnded = Sys.EndDocPrinter(printer);
-    return pageEnded && documentEnded;
+    return pageEnded && documentEnded ? SEND_OK : SEND_WRITE_FAILED;
 }

@@ -1,5 +1,5 @@
-/* Sending: the worker thread that runs one send over the ticked ports, and
-   the three roads that move the file to one port. */
+/* Sending: the three roads that move the file to one port, and the worker
+   thread that runs one send over the ticked ports and tells the user. */
 #ifndef VANTREL_SEND_H
 #define VANTREL_SEND_H
 
@@ -16,23 +16,22 @@ typedef int SEND_RESULT;
 
 #define SEND_CHUNK_SIZE         524288
 
+/* How a road reports its progress: SEND_STARTED when the bytes are about
+   to move, then the percentage done after every chunk. */
+#define SEND_STARTED            (-1)
+typedef void (*SEND_PROGRESS)(const char *portName, int percent);
+
+/* Transfer roads (transfer.cpp). They move bytes and nothing else: the
+   caller reads the path and shows what happened. A NULL path stands for a
+   text too long to be a path, which fails as a bad file name would. */
+SEND_RESULT PrintOnInstalledPrinter(const char *path, const char *printerName, const char *portName,
+                                    SEND_PROGRESS progress);
+HANDLE AddTemporaryPrinter(const char *portName);
+SEND_RESULT PrintOnTemporaryPrinter(HANDLE printer, const char *path, const char *portName,
+                                    SEND_PROGRESS progress);
+SEND_RESULT CopyFileToPort(const char *path, const char *portName, SEND_PROGRESS progress);
+
 /* Send run (sendrun.cpp) */
 void __cdecl SendThreadProc(void *argument);
-
-/* Transfer roads (transfer.cpp) */
-SEND_RESULT PrintOnInstalledPrinter(const char *printerName, const char *portName);
-HANDLE AddTemporaryPrinter(const char *portName);
-SEND_RESULT PrintOnTemporaryPrinter(HANDLE printer, const char *portName);
-SEND_RESULT CopyFileToPort(const char *portName);
-
-/* Gives SEND_OK, SEND_WRITE_FAILED or SEND_READ_FAILED; on return the input
-   file is closed and the job ended, either way. */
-SEND_RESULT CopyFileToJob(HANDLE file, HANDLE printer, const char *prefix);
-
-/* RAW spooler jobs (rawjob.cpp) */
-HANDLE OpenRawJob(const char *printerName, const char *path);
-BOOL StartRawJob(HANDLE printer, const char *path);
-BOOL WriteRawChunk(HANDLE printer, const void *bytes, DWORD count, DWORD *taken);
-BOOL EndRawJob(HANDLE printer);
 
 #endif

@@ -1,6 +1,8 @@
 /* One press of "Go", on a worker thread of its own: refresh the ports, send
-   the file to every ticked one by the road its row calls for, report each
-   failure, and give the window back. */
+   the file to every ticked one by the road its row calls for, and give the
+   window back. This is the one place that tells the user what happened:
+   the progress texts, the wait cursor, every box, "Error" and "Ready", and
+   the focus. */
 #include "send.h"
 #include "ports.h"
 #include "shell.h"
@@ -10,10 +12,24 @@
 #include <process.h>
 #include <stdio.h>
 
+#define PROGRESS_TEXT_SIZE  (PORT_FIELD_SIZE + 64)
+
+/* "Writing to PORT" when the bytes start to move, then the port at the left
+   and the percentage at the right edge (two tabs) after every chunk. */
+static void ShowSendProgress(const char *portName, int percent)
+{
+    char text[PROGRESS_TEXT_SIZE];
+    if (percent == SEND_STARTED)
+        snprintf(text, sizeof text, "Writing to %s", portName);
+    else
+        snprintf(text, sizeof text, "Writing to %s\t\t%d%% Completed", portName, percent);
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    SetStatusText(text);
+}
+
 /* Closing a modal box enables its owner, even one that was disabled before
    the box (seen under Wine). The run goes on after the box, and its window
-   must stay disabled until the run gives it back: enabled, its close box
-   would end the program in the middle of a transfer. */
+   must stay disabled until the run gives it back. */
 static void ShowSendError(HWND owner, const char *text, const char *caption)
 {
     Sys.MessageBoxA(owner, text, caption, MB_OK | MB_ICONERROR);
@@ -27,26 +43,37 @@ static void ShowPortError(HWND owner, const char *format, const char *portName, 
     ShowSendError(owner, text, caption);
 }
 
-static SEND_RESULT SendToRow(HWND owner, const PORT_ENTRY *row)
-{
-    if (row->Attributes != PORT_NO_PRINTER)
-        return PrintOnInstalledPrinter(row->szPrinterName, row->szPortName);
+enum SEND_ROAD { ROAD_INSTALLED, ROAD_TEMPORARY, ROAD_DIRECT };
 
+/* The road the row calls for. The path is read anew for every port; a text
+   too long to be a path goes on as NULL, and each road refuses it at its
+   own first check. */
+static SEND_RESULT SendToRow(const PORT_ENTRY *row, SEND_ROAD *road)
+{
+    char buffer[INPUT_PATH_SIZE];
+    const char *path = GetInputPath(buffer) ? buffer : NULL;
+    *road = ROAD_INSTALLED;
+    if (row->Attributes != PORT_NO_PRINTER)
+        return PrintOnInstalledPrinter(path, row->szPrinterName, row->szPortName, ShowSendProgress);
+    *road = ROAD_TEMPORARY;
     HANDLE printer = AddTemporaryPrinter(row->szPortName);
     if (printer != NULL)
-        return PrintOnTemporaryPrinter(printer, row->szPortName);
-
-    SEND_RESULT result = CopyFileToPort(row->szPortName);
-    if (result != SEND_OK)
-        ShowPortError(owner, "Could not print to %s! Please check your printer connection.",
-                      row->szPortName, "Printer Error");
-    return result;
+        return PrintOnTemporaryPrinter(printer, path, row->szPortName, ShowSendProgress);
+    *road = ROAD_DIRECT;
+    return CopyFileToPort(path, row->szPortName, ShowSendProgress);
 }
 
 /* Tells the user what a result means. True when the run must stop: an
-   input-file failure would fail on every port alike. */
-static bool ReportSendResult(HWND owner, SEND_RESULT result, const char *portName)
+   input-file failure would fail on every port alike. A failure on the
+   direct road first names the port that could not be written; one of a
+   temporary printer's job shows "Error" while its box is up. */
+static bool ReportSendResult(HWND owner, SEND_RESULT result, const char *portName, SEND_ROAD road)
 {
+    if (result != SEND_OK && road == ROAD_DIRECT)
+        ShowPortError(owner, "Could not print to %s! Please check your printer connection.",
+                      portName, "Printer Error");
+    if ((result == SEND_WRITE_FAILED || result == SEND_READ_FAILED) && road == ROAD_TEMPORARY)
+        ShowErrorStatus();
     switch (result) {
     case SEND_WRITE_FAILED:
         ShowPortError(owner, "Error writing to %s! Please check your printer connection.",
@@ -67,7 +94,7 @@ static bool ReportSendResult(HWND owner, SEND_RESULT result, const char *portNam
         ShowErrorStatus();
         return true;
     default:
-        /* SEND_OK; SEND_PORT_OPEN_FAILED has had its box already. */
+        /* SEND_OK; SEND_PORT_OPEN_FAILED has had its "Printer Error". */
         return false;
     }
 }
@@ -83,8 +110,9 @@ static bool SendToCheckedPorts(HWND owner)
         if (GetPortCheckState(i) != PORT_CHECKED)
             continue;
         const PORT_ENTRY *row = &PortTable[i];
-        SEND_RESULT result = SendToRow(owner, row);
-        if (ReportSendResult(owner, result, row->szPortName))
+        SEND_ROAD road;
+        SEND_RESULT result = SendToRow(row, &road);
+        if (ReportSendResult(owner, result, row->szPortName, road))
             return result == SEND_BAD_FILE_NAME;
     }
     return false;
@@ -113,6 +141,8 @@ void __cdecl SendThreadProc(void *argument)
         focusFileName = SendToCheckedPorts(owner);
 
     ShowReadyStatus();
+    /* From here on nothing is cut short by closing the window. */
+    InterlockedExchange(&SendRunActive, FALSE);
     EnableMainControls(owner, TRUE);
     if (focusFileName)
         FocusFileName();

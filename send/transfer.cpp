@@ -1,20 +1,13 @@
 /* The three roads that move the printer file to one port: a RAW job on the
    queue installed there, a RAW job through a temporary queue, or direct
    writes to the port device. Each reads the file in chunks of
-   SEND_CHUNK_SIZE bytes, passes them on unchanged, shows its progress and
-   closes everything it opened before it returns. */
-#include "send.h"
-#include "shell.h"
+   SEND_CHUNK_SIZE bytes, passes them on unchanged, reports its progress and
+   closes everything it opened before it returns. None touches a window. */
+#include "rawjob.h"
 #include "syscalls.h"
 
 #include <stdio.h>
 #include <stdlib.h>
-
-/* Room for MAX_PATH - 1 characters and one more, which shows that the text
-   in the edit is too long to be read whole. */
-#define INPUT_PATH_SIZE         (MAX_PATH + 1)
-#define PROGRESS_PREFIX_SIZE    128
-#define PROGRESS_TEXT_SIZE      (PROGRESS_PREFIX_SIZE + 32)
 
 #define TEMPORARY_PRINTER_NAME  "Temporary Printer"
 #define TEMPORARY_PRINTER_TRIES 1000
@@ -29,20 +22,12 @@ static char RawDatatype[] = "RAW";
 /* Writes one chunk to its target; the count taken is what was passed on. */
 typedef BOOL (*CHUNK_WRITER)(HANDLE target, const void *bytes, DWORD count, DWORD *taken);
 
-static void ShowWaitCursor(void)
+/* The path must name something; NULL is a text too long to be a path,
+   refused rather than cut short, since the shorter text could name
+   another file. */
+static BOOL IsInputPathValid(const char *path)
 {
-    SetCursor(LoadCursorA(NULL, IDC_WAIT));
-}
-
-/* A path longer than MAX_PATH - 1 characters is refused rather than cut
-   short, since the shorter text could name another file. */
-static BOOL GetInputPath(char *path)
-{
-    path[0] = '\0';
-    LRESULT length = SendMessageA(FileEditWindow, WM_GETTEXT, INPUT_PATH_SIZE, (LPARAM)path);
-    if (length > MAX_PATH - 1)
-        return FALSE;
-    return Sys.GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    return path != NULL && Sys.GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 /* No sharing: nobody may change the file while its bytes go out. */
@@ -53,17 +38,12 @@ static HANDLE OpenInputFile(const char *path)
 
 /* The job roads' file checks, in their order: the path must name
    something, then the file must open. */
-static SEND_RESULT CheckAndOpenInput(char *path, HANDLE *file)
+static SEND_RESULT CheckAndOpenInput(const char *path, HANDLE *file)
 {
-    if (!GetInputPath(path))
+    if (!IsInputPathValid(path))
         return SEND_BAD_FILE_NAME;
     *file = OpenInputFile(path);
     return *file == INVALID_HANDLE_VALUE ? SEND_OPEN_FAILED : SEND_OK;
-}
-
-static void FormatProgressPrefix(char *prefix, const char *portName)
-{
-    snprintf(prefix, PROGRESS_PREFIX_SIZE, "Writing to %s", portName);
 }
 
 /* The percentage is the double-precision quotient times 100, truncated.
@@ -77,13 +57,6 @@ static int ProgressPercent(ULONGLONG done, ULONGLONG size)
     volatile double quotient = (double)done / (double)size;
     volatile double percent = quotient * 100.0;
     return (int)percent;
-}
-
-static void ShowProgress(const char *prefix, int percent)
-{
-    char text[PROGRESS_TEXT_SIZE];
-    snprintf(text, sizeof text, "%s\t\t%d%% Completed", prefix, percent);
-    SetStatusText(text);
 }
 
 static BOOL GetInputFileSize(HANDLE file, ULONGLONG *size)
@@ -118,7 +91,8 @@ static BOOL ReadChunk(HANDLE file, DWORD expected, DWORD *count)
 /* A file of s bytes takes s / SEND_CHUNK_SIZE + 1 reads and as many writes:
    the last chunk holds the remainder, and is written even when empty. The
    counts are 64-bit, so files of 4 GiB and more are sent whole. */
-static SEND_RESULT CopyChunks(HANDLE file, HANDLE target, CHUNK_WRITER write, const char *prefix)
+static SEND_RESULT CopyChunks(HANDLE file, HANDLE target, CHUNK_WRITER write, const char *portName,
+                              SEND_PROGRESS progress)
 {
     ULONGLONG size;
     if (!GetInputFileSize(file, &size))
@@ -135,62 +109,51 @@ static SEND_RESULT CopyChunks(HANDLE file, HANDLE target, CHUNK_WRITER write, co
         if (!write(target, ChunkBuffer, count, &taken))
             return SEND_WRITE_FAILED;
         total += taken;
-        ShowProgress(prefix, ProgressPercent(total, size));
+        progress(portName, ProgressPercent(total, size));
         if (remaining < SEND_CHUNK_SIZE)
             return SEND_OK;
         remaining -= SEND_CHUNK_SIZE;
     }
 }
 
-SEND_RESULT CopyFileToJob(HANDLE file, HANDLE printer, const char *prefix)
+/* Gives SEND_OK, SEND_WRITE_FAILED or SEND_READ_FAILED; the job and the
+   file stay with the caller. */
+static SEND_RESULT CopyFileToJob(HANDLE file, HANDLE printer, const char *portName, SEND_PROGRESS progress)
 {
-    ShowWaitCursor();
-    SEND_RESULT result = CopyChunks(file, printer, WriteRawChunk, prefix);
-    if (result == SEND_WRITE_FAILED) {
-        /* WriteRawChunk has ended the job already. */
-        Sys.CloseHandle(file);
-        return result;
-    }
-    if (result == SEND_READ_FAILED) {
-        Sys.CloseHandle(file);
-        EndRawJob(printer);
-        return result;
-    }
-    /* Until the job is ended the spooler has not accepted it. */
-    BOOL ended = EndRawJob(printer);
-    Sys.CloseHandle(file);
-    return ended ? SEND_OK : SEND_WRITE_FAILED;
+    return CopyChunks(file, printer, WriteRawChunk, portName, progress);
 }
 
-SEND_RESULT PrintOnInstalledPrinter(const char *printerName, const char *portName)
+SEND_RESULT PrintOnInstalledPrinter(const char *path, const char *printerName, const char *portName,
+                                    SEND_PROGRESS progress)
 {
-    char path[INPUT_PATH_SIZE];
     HANDLE file;
-    SEND_RESULT checked = CheckAndOpenInput(path, &file);
-    if (checked != SEND_OK)
-        return checked;
-    HANDLE printer = OpenRawJob(printerName, path);
-    if (printer == NULL) {
-        Sys.CloseHandle(file);
-        return SEND_WRITE_FAILED;
-    }
+    SEND_RESULT result = CheckAndOpenInput(path, &file);
+    if (result != SEND_OK)
+        return result;
 
-    char prefix[PROGRESS_PREFIX_SIZE];
-    FormatProgressPrefix(prefix, portName);
-    SetStatusText(prefix);
-    SEND_RESULT result = CopyFileToJob(file, printer, prefix);
-    Sys.ClosePrinter(printer);
+    result = SEND_WRITE_FAILED;
+    HANDLE printer;
+    if (Sys.OpenPrinterA(const_cast<char *>(printerName), &printer, NULL)) {
+        if (StartRawJob(printer, path)) {
+            progress(portName, SEND_STARTED);
+            result = CopyFileToJob(file, printer, portName, progress);
+            result = EndRawJob(printer, result);
+        }
+        Sys.ClosePrinter(printer);
+    }
+    Sys.CloseHandle(file);
     return result;
 }
 
-/* A name is taken when a printer opens by it. Wine's AddPrinterA overwrites
-   a printer of the same name instead of failing, so the name is looked at
-   before the printer is added. */
+/* A name is free only when the spooler says no printer has it. Any other
+   failure to open (access denied, say) may hide a user's printer, which
+   Wine's AddPrinterA would overwrite instead of failing, and the road would
+   then delete. */
 static BOOL IsPrinterNameTaken(char *name)
 {
     HANDLE existing;
     if (!Sys.OpenPrinterA(name, &existing, NULL))
-        return FALSE;
+        return Sys.GetLastError() != ERROR_INVALID_PRINTER_NAME;
     Sys.ClosePrinter(existing);
     return TRUE;
 }
@@ -244,34 +207,32 @@ HANDLE AddTemporaryPrinter(const char *portName)
 
 /* Everything but the printer itself, which the caller deletes whatever
    happens here. */
-static SEND_RESULT SendToTemporaryPrinter(HANDLE printer, const char *portName)
+static SEND_RESULT SendToTemporaryPrinter(HANDLE printer, const char *path, const char *portName,
+                                          SEND_PROGRESS progress)
 {
-    char path[INPUT_PATH_SIZE];
     HANDLE file;
-    SEND_RESULT checked = CheckAndOpenInput(path, &file);
-    if (checked != SEND_OK)
-        return checked;
+    SEND_RESULT result = CheckAndOpenInput(path, &file);
+    if (result != SEND_OK)
+        return result;
 
-    char prefix[PROGRESS_PREFIX_SIZE];
-    FormatProgressPrefix(prefix, portName);
-    ShowWaitCursor();
-    SetStatusText(prefix);
-    if (!StartRawJob(printer, path)) {
-        Sys.CloseHandle(file);
-        return SEND_WRITE_FAILED;
+    progress(portName, SEND_STARTED);
+    result = SEND_WRITE_FAILED;
+    if (StartRawJob(printer, path)) {
+        result = CopyFileToJob(file, printer, portName, progress);
+        result = EndRawJob(printer, result);
     }
-    return CopyFileToJob(file, printer, prefix);
+    Sys.CloseHandle(file);
+    return result;
 }
 
-SEND_RESULT PrintOnTemporaryPrinter(HANDLE printer, const char *portName)
+SEND_RESULT PrintOnTemporaryPrinter(HANDLE printer, const char *path, const char *portName,
+                                    SEND_PROGRESS progress)
 {
-    SEND_RESULT result = SendToTemporaryPrinter(printer, portName);
+    SEND_RESULT result = SendToTemporaryPrinter(printer, path, portName, progress);
     /* A job already ended survives: the spooler only marks a printer with
        queued jobs for deletion, and removes it once they are printed. */
     Sys.DeletePrinter(printer);
     Sys.ClosePrinter(printer);
-    if (result == SEND_WRITE_FAILED || result == SEND_READ_FAILED)
-        ShowErrorStatus();
     return result;
 }
 
@@ -296,26 +257,24 @@ static BOOL WritePortChunk(HANDLE port, const void *bytes, DWORD count, DWORD *t
     return TRUE;
 }
 
-SEND_RESULT CopyFileToPort(const char *portName)
+/* The direct road checks the port before the file: a port that cannot be
+   opened is told apart from a file that cannot. */
+SEND_RESULT CopyFileToPort(const char *path, const char *portName, SEND_PROGRESS progress)
 {
-    char path[INPUT_PATH_SIZE];
-    if (!GetInputPath(path))
+    if (!IsInputPathValid(path))
         return SEND_BAD_FILE_NAME;
     HANDLE port = Sys.CreateFileA(portName, GENERIC_WRITE, FILE_SHARE_READ, NULL,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (port == INVALID_HANDLE_VALUE)
         return SEND_PORT_OPEN_FAILED;
-    ShowWaitCursor();
     HANDLE file = OpenInputFile(path);
     if (file == INVALID_HANDLE_VALUE) {
         Sys.CloseHandle(port);
         return SEND_OPEN_FAILED;
     }
 
-    char prefix[PROGRESS_PREFIX_SIZE];
-    FormatProgressPrefix(prefix, portName);
-    ShowProgress(prefix, 0);
-    SEND_RESULT result = CopyChunks(file, port, WritePortChunk, prefix);
+    progress(portName, 0);
+    SEND_RESULT result = CopyChunks(file, port, WritePortChunk, portName, progress);
     Sys.CloseHandle(port);
     Sys.CloseHandle(file);
     return result;

@@ -18,11 +18,20 @@ extern HWND StatusBarWindow;     /* IDC_STATUSBAR */
 /* Written at every "Go"; the worker reads it once through its argument. */
 extern HWND MainWindowHandle;
 
+/* True from "Go" until the worker gives the window back: closing is
+   refused meanwhile, since it would cut a job short. */
+extern volatile LONG SendRunActive;
+
+/* Room for a path of MAX_PATH - 1 characters and one more, which shows a
+   text too long to be read whole. */
+#define INPUT_PATH_SIZE     (MAX_PATH + 1)
+
 /* Status bar and controls (state.cpp) */
 void SetStatusText(const char *text);
 void ShowReadyStatus(void);
 void ShowErrorStatus(void);
 void EnableMainControls(HWND window, BOOL enable);
+BOOL GetInputPath(char *path);
 
 /* Start-up (startup.cpp) */
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showState);

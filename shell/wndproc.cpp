@@ -32,9 +32,11 @@ static void UpdateGoButton(void)
 static void StartSendRun(HWND window)
 {
     MainWindowHandle = window;
+    InterlockedExchange(&SendRunActive, TRUE);
     EnableMainControls(window, FALSE);
     uintptr_t thread = Sys._beginthread(SendThreadProc, 0, &MainWindowHandle);
     if (thread == (uintptr_t)-1 || thread == 0) {
+        InterlockedExchange(&SendRunActive, FALSE);
         /* Only the worker enables the window again: without one it would
            stay disabled for good. Enabled first, so that the box gives it
            back to the user when it closes. */
@@ -106,7 +108,8 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
         StartSendRun(window);
         break;
     case IDCANCEL:
-        PostQuitMessage(0);
+        if (!SendRunActive)
+            PostQuitMessage(0);
         return 0;
     case IDM_ABOUT:
     case IDC_LOGO:
@@ -138,6 +141,14 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
     case WM_ACTIVATE:
         UpdateWindow(window);   /* a pending repaint is done at once */
+        break;
+    case WM_CLOSE:
+        /* A disabled window still gets WM_CLOSE from other programs, and a
+           box closing enables it for a moment: ending mid-run would cut a
+           job short and leave a temporary printer installed. The close box
+           and the system menu's Close come here too. */
+        if (SendRunActive)
+            return 0;
         break;
     case WM_DESTROY:
         PostQuitMessage(0);

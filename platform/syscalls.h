@@ -26,6 +26,7 @@ struct SYSTEM_CALLS {
     BOOL (WINAPI *WritePrinter)(HANDLE, LPVOID, DWORD, LPDWORD);
     BOOL (WINAPI *EndPagePrinter)(HANDLE);
     BOOL (WINAPI *EndDocPrinter)(HANDLE);
+    BOOL (WINAPI *AbortPrinter)(HANDLE);
 
     /* Files and devices */
     HANDLE (WINAPI *CreateFileA)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);

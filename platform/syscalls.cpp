@@ -15,6 +15,7 @@ static const SYSTEM_CALLS RealSystemCalls = {
     ::WritePrinter,
     ::EndPagePrinter,
     ::EndDocPrinter,
+    ::AbortPrinter,
 
     ::CreateFileA,
     ::ReadFile,
