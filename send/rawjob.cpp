@@ -5,9 +5,7 @@
 
 #include <winspool.h>
 
-/* RAW hands the bytes to the port untouched: no print processor may
-   interpret a firmware image. */
-static char RawDatatype[] = "RAW";
+char RawDatatype[] = "RAW";
 
 /* The document and its page; a document whose page cannot start holds no
    bytes and is aborted, so nothing stays started. */

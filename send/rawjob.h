@@ -5,6 +5,10 @@
 
 #include "send.h"
 
+/* RAW hands the bytes to the port untouched: no print processor may
+   interpret a firmware image. Every job and temporary printer uses it. */
+extern char RawDatatype[];
+
 BOOL StartRawJob(HANDLE printer, const char *path);
 BOOL WriteRawChunk(HANDLE printer, const void *bytes, DWORD count, DWORD *taken);
 SEND_RESULT EndRawJob(HANDLE printer, SEND_RESULT copied);

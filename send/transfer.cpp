@@ -17,7 +17,6 @@
 static BYTE ChunkBuffer[SEND_CHUNK_SIZE];
 
 static char WinPrintProcessor[] = "winprint";
-static char RawDatatype[] = "RAW";
 
 /* Writes one chunk to its target; the count taken is what was passed on. */
 typedef BOOL (*CHUNK_WRITER)(HANDLE target, const void *bytes, DWORD count, DWORD *taken);
