@@ -3,7 +3,7 @@ test files, and the figures.
 
 The bed is the build's own (BUILD/testbed) when it is up, else one of the
 benchmark's own that is taken down again at exit. BUILD defaults to build/
-(configured for i686)."""
+(configured by testbed/configure). Wine is the bed's loader, VANTREL_WINE."""
 import atexit
 import os
 import shutil
@@ -29,6 +29,8 @@ def read_env(path):
             if line.startswith("export "):
                 name, _, value = line[len("export "):].strip().partition("=")
                 env[name] = value.strip("'")
+            elif line.startswith("unset "):
+                env[line.split()[1]] = None
     return env
 
 
@@ -42,7 +44,11 @@ def bed():
                                  shutil.rmtree(folder, ignore_errors=True)))
         subprocess.run([os.path.join(ROOT, "testbed", "up"), folder], check=True, stdout=subprocess.DEVNULL)
         env_file = os.path.join(folder, "env.sh")
-    os.environ.update(read_env(env_file))
+    for name, value in read_env(env_file).items():
+        if value is None:
+            os.environ.pop(name, None)
+        else:
+            os.environ[name] = value
     return os.environ["VANTREL_BED"]
 
 
@@ -72,7 +78,7 @@ def test_file(folder, size):
 
 
 def wine(*args, **kwargs):
-    return subprocess.run(["wine", *args], stdin=subprocess.DEVNULL, capture_output=True, text=True, **kwargs)
+    return subprocess.run([os.environ["VANTREL_WINE"], *args], stdin=subprocess.DEVNULL, capture_output=True, text=True, **kwargs)
 
 
 def figures(output):

@@ -1,0 +1,276 @@
+#include "bed.h"
+
+#include <wincrypt.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <algorithm>
+
+/* Older mingw headers lack the AES provider's names. */
+#ifndef PROV_RSA_AES
+#define PROV_RSA_AES 24
+#endif
+#ifndef CALG_SHA_256
+#define CALG_SHA_256 0x0000800c
+#endif
+
+const char StaleBytes[] = "stale bytes that no send may leave in place";
+
+bool WaitUntil(DWORD milliseconds, const std::function<bool()> &condition)
+{
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > milliseconds)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+std::string BedUnixPath(const std::string &relative)
+{
+    const char *bed = getenv("VANTREL_BED");
+    return std::string(bed ? bed : "") + "/" + relative;
+}
+
+std::string WindowsPath(const std::string &unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string BedPath(const std::string &relative)
+{
+    return WindowsPath(BedUnixPath(relative));
+}
+
+static std::string ReadWholeFile(const std::string &path, bool *opened = NULL)
+{
+    std::string bytes;
+    char buffer[65536];
+    FILE *file = fopen(path.c_str(), "rb");
+    for (size_t count; file != NULL && (count = fread(buffer, 1, sizeof(buffer), file)) > 0;)
+        bytes.append(buffer, count);
+    if (opened != NULL)
+        *opened = file != NULL;
+    if (file != NULL)
+        fclose(file);
+    return bytes;
+}
+
+static bool WriteWholeFile(const std::string &path, const std::string &bytes)
+{
+    FILE *file = fopen(path.c_str(), "wb");
+    bool ok = file != NULL && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return file != NULL && fclose(file) == 0 && ok;
+}
+
+/* The first line of a small file, "" when there is none. */
+static std::string FirstLine(const std::string &path)
+{
+    std::string text = ReadWholeFile(path);
+    return text.substr(0, text.find('\n'));
+}
+
+std::string BedProfile(void)
+{
+    return FirstLine(BedPath("profile"));
+}
+
+std::string QueuePort(void)
+{
+    const char *queue = getenv("VANTREL_QUEUE");
+    return std::string("CUPS:") + (queue ? queue : "vantrel_raw");
+}
+
+static std::string FingerprintOf(const std::string &bytes)
+{
+    HCRYPTPROV provider = 0;
+    HCRYPTHASH hash = 0;
+    BYTE digest[32];
+    DWORD length = sizeof(digest);
+    bool ok = CryptAcquireContextA(&provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+              CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
+              CryptHashData(hash, (const BYTE *)bytes.data(), (DWORD)bytes.size(), 0) &&
+              CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0);
+    std::string text = std::to_string(bytes.size()) + " ";
+    for (DWORD i = 0; ok && i < length; ++i) {
+        char two[3];
+        snprintf(two, sizeof(two), "%02x", digest[i]);
+        text += two;
+    }
+    if (hash)
+        CryptDestroyHash(hash);
+    if (provider)
+        CryptReleaseContext(provider, 0);
+    return ok ? text : "(no SHA-256)";
+}
+
+/* Large files go to the Unix side, where SHA-256 is several times faster
+   than in Wine's provider; given a size, the file is made there first. */
+#define LARGE_FILE (16u << 20)
+
+static std::string UnixFingerprint(const std::string &unixPath, const std::string &sizeToMake)
+{
+    std::string out = BedUnixPath("fingerprint.txt");
+    if (!RunUnixCommand("/usr/bin/python3 '" VANTREL_BED_TOOLS "/fingerprint.py' '" + unixPath + "' '" + out + "' " +
+                        sizeToMake, RUN_DEADLINE))
+        return "(fingerprint.py did not run)";
+    return FirstLine(WindowsPath(out));
+}
+
+std::string Fingerprint(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && path.rfind("Z:", 0) == 0 &&
+        (data.nFileSizeHigh != 0 || data.nFileSizeLow > LARGE_FILE)) {
+        std::string unixPath = path.substr(2);
+        std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
+        return UnixFingerprint(unixPath, "");
+    }
+    bool opened = false;
+    std::string bytes = ReadWholeFile(path, &opened);
+    return opened ? FingerprintOf(bytes) : "(cannot open " + path + ")";
+}
+
+BED_FILE MakeBedFile(const std::string &relative, uint64_t size, unsigned seed)
+{
+    std::string path = BedPath(relative);
+    if (size > LARGE_FILE)
+        return BED_FILE{path, UnixFingerprint(BedUnixPath(relative), std::to_string(size))};
+    std::string bytes(size, '\0');
+    uint32_t state = seed * 2654435761u + 1;
+    for (char &byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = (char)(state >> 24);
+    }
+    if (size > 0 && bytes[0] == '%')
+        bytes[0] = 0x1b;
+    return BED_FILE{path, WriteWholeFile(path, bytes) ? FingerprintOf(bytes) : "(cannot write " + path + ")"};
+}
+
+std::string SinkPath(const std::string &name)
+{
+    return BedPath("sinks/" + name);
+}
+
+bool FillSink(const std::string &name, const std::string &bytes)
+{
+    return WriteWholeFile(SinkPath(name), bytes);
+}
+
+std::string StaleFingerprint(void)
+{
+    return FingerprintOf(StaleBytes);
+}
+
+static std::string JobPath(int number, const char *suffix)
+{
+    char name[64];
+    snprintf(name, sizeof(name), "jobs/raw/%04d.%s", number, suffix);
+    return BedPath(name);
+}
+
+int CountListenerJobs(void)
+{
+    int count = 0;
+    while (GetFileAttributesA(JobPath(count + 1, "bin").c_str()) != INVALID_FILE_ATTRIBUTES)
+        ++count;
+    return count;
+}
+
+/* The listener writes .done atomically once the sender has closed. */
+std::string ListenerJob(int number, DWORD milliseconds)
+{
+    std::string done;
+    WaitUntil(milliseconds, [&] { return !(done = FirstLine(JobPath(number, "done"))).empty(); });
+    return done;
+}
+
+static const char PortsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+static const char SpoolerKey[] = "Software\\Wine\\Printing\\Spooler";
+
+static bool SetValue(HKEY root, const char *key, const std::string &name, const std::string *value)
+{
+    HKEY handle;
+    if (RegCreateKeyExA(root, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &handle, NULL) != ERROR_SUCCESS)
+        return false;
+    LONG result = value ? RegSetValueExA(handle, name.c_str(), 0, REG_SZ, (const BYTE *)value->c_str(),
+                                         (DWORD)value->size() + 1)
+                        : RegDeleteValueA(handle, name.c_str());
+    RegCloseKey(handle);
+    return result == ERROR_SUCCESS || (!value && result == ERROR_FILE_NOT_FOUND);
+}
+
+/* The values of a key (name and text), or with subkeys its subkeys' names. */
+static std::vector<std::pair<std::string, std::string>> ListKey(HKEY root, const char *key, bool subkeys)
+{
+    std::vector<std::pair<std::string, std::string>> entries;
+    HKEY handle;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return entries;
+    char name[256], value[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof(name), valueLength = sizeof(value);
+        if ((subkeys ? RegEnumKeyExA(handle, i, name, &nameLength, NULL, NULL, NULL, NULL)
+                     : RegEnumValueA(handle, i, name, &nameLength, NULL, NULL, (BYTE *)value, &valueLength)) != ERROR_SUCCESS)
+            break;
+        entries.push_back({name, subkeys ? "" : std::string(value, valueLength ? valueLength - 1 : 0)});
+    }
+    RegCloseKey(handle);
+    return entries;
+}
+
+std::vector<std::pair<std::string, std::string>> ListedPorts(void)
+{
+    return ListKey(HKEY_LOCAL_MACHINE, PortsKey, false);
+}
+
+bool AddPort(const std::string &port, const std::string &value)
+{
+    return SetValue(HKEY_LOCAL_MACHINE, PortsKey, port, &value);
+}
+
+bool RemovePort(const std::string &port)
+{
+    return SetValue(HKEY_LOCAL_MACHINE, PortsKey, port, NULL);
+}
+
+bool SetSpoolerMapping(const std::string &port, const std::string &unixTarget)
+{
+    return SetValue(HKEY_CURRENT_USER, SpoolerKey, port, unixTarget.empty() ? NULL : &unixTarget);
+}
+
+/* The spooler keeps one key per printer; read here so that this process
+   never loads the spooler itself. */
+std::vector<std::string> TemporaryPrinters(void)
+{
+    std::vector<std::string> names;
+    for (const auto &printer : ListKey(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Print\\Printers", true))
+        if (printer.first.rfind("Temporary Printer", 0) == 0)
+            names.push_back(printer.first);
+    return names;
+}
+
+/* Wine starts a Unix program from CreateProcessA but gives no handle to
+   wait on, so the command leaves a mark when it is done. */
+bool RunUnixCommand(const std::string &command, DWORD milliseconds)
+{
+    std::string mark = BedPath("unix-command-done");
+    DeleteFileA(mark.c_str());
+    std::string line = "/bin/sh -c \"" + command + "; touch '" + BedUnixPath("unix-command-done") + "'\"";
+    std::vector<char> writable(line.begin(), line.end());
+    writable.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(NULL, writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return false;
+    if (process.hThread)
+        CloseHandle(process.hThread);
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
+    return WaitUntil(milliseconds, [&] { return DeleteFileA(mark.c_str()) != FALSE; });
+}

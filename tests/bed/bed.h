@@ -1,0 +1,63 @@
+/* The test bed as the end-to-end tests see it (testbed/up): files under its
+   folder, the far ends of its ports, Wine's registry and its Unix side.
+
+   A file's fingerprint is "SIZE SHA256", the form of the listener's .done
+   files, so that what arrived and what was sent compare as two strings. */
+#ifndef VANTREL_BED_H
+#define VANTREL_BED_H
+
+#include <windows.h>
+#include <stdint.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+/* Deadlines for a loaded 2-core machine, a Wine process start included. */
+#define START_DEADLINE  60000
+#define RUN_DEADLINE    120000
+
+/* Polls the condition until it holds or the time is up. */
+bool WaitUntil(DWORD milliseconds, const std::function<bool()> &condition);
+
+std::string WindowsPath(const std::string &unixPath);  /* Z:\... */
+std::string BedUnixPath(const std::string &relative);
+std::string BedPath(const std::string &relative);       /* relative with '/' */
+std::string BedProfile(void);                           /* "spool" or "direct" */
+std::string QueuePort(void);                            /* CUPS:<queue>, the installed road */
+
+/* "SIZE SHA256" of a file, or a text saying why there is none. */
+std::string Fingerprint(const std::string &path);
+
+/* Random bytes (never a leading PostScript job ticket, which Wine strips
+   on the way to CUPS) under the bed's folder. */
+struct BED_FILE {
+    std::string path;
+    std::string fingerprint;
+};
+BED_FILE MakeBedFile(const std::string &relative, uint64_t size, unsigned seed);
+
+/* Sinks: the regular files the LPT ports lead to ("spool-lpt1.bin" for
+   jobs on LPT1:, "device-lpt1.bin" for direct writes). */
+std::string SinkPath(const std::string &name);
+bool FillSink(const std::string &name, const std::string &bytes);
+std::string StaleFingerprint(void);                     /* of a sink filled with StaleBytes */
+extern const char StaleBytes[];
+
+/* The listener numbers the queue's jobs from 1; job N's fingerprint once it
+   is complete, "" when it did not come within the time. */
+int CountListenerJobs(void);
+std::string ListenerJob(int number, DWORD milliseconds);
+
+/* The port list, the spooler's mappings of LPT ports ("" removes), and
+   printers whose names begin with "Temporary Printer". */
+/* Wine's port list: names and values. */
+std::vector<std::pair<std::string, std::string>> ListedPorts(void);
+bool AddPort(const std::string &port, const std::string &value = "");
+bool RemovePort(const std::string &port);
+bool SetSpoolerMapping(const std::string &port, const std::string &unixTarget);
+std::vector<std::string> TemporaryPrinters(void);
+
+/* Runs a command of the Unix side through /bin/sh and waits for it. */
+bool RunUnixCommand(const std::string &command, DWORD milliseconds);
+
+#endif

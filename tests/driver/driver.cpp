@@ -1,0 +1,276 @@
+#include "driver.h"
+#include "bed.h"
+#include "resource.h"
+
+#include <commctrl.h>
+#include <stddef.h>
+
+bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
+{
+    *app = APP{};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    std::string line = "\"" + exe + "\"";
+    std::vector<char> writable(line.begin(), line.end());
+    writable.push_back('\0');
+    if (!CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &app->process))
+        return false;
+    return !waitForWindow ||
+           WaitUntil(START_DEADLINE, [&] { return (app->mainWindow = FindAppWindow(*app, "FirmwareUpdate")) != NULL; });
+}
+
+bool WaitForExit(APP *app, DWORD *exitCode)
+{
+    return WaitForSingleObject(app->process.hProcess, START_DEADLINE) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(app->process.hProcess, exitCode);
+}
+
+void EndApp(APP *app)
+{
+    if (app->process.hProcess != NULL) {
+        if (WaitForSingleObject(app->process.hProcess, 0) != WAIT_OBJECT_0) {
+            TerminateProcess(app->process.hProcess, 99);
+            WaitForSingleObject(app->process.hProcess, START_DEADLINE);
+        }
+        CloseHandle(app->process.hProcess);
+        CloseHandle(app->process.hThread);
+    }
+    *app = APP{};
+}
+
+struct WINDOW_SEARCH {
+    DWORD processId;
+    const char *className;
+    bool visible;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
+{
+    WINDOW_SEARCH *search = (WINDOW_SEARCH *)lParam;
+    DWORD processId = 0;
+    char className[64] = "";
+    GetWindowThreadProcessId(window, &processId);
+    GetClassNameA(window, className, sizeof(className));
+    if (processId != search->processId || lstrcmpA(className, search->className) != 0 ||
+        (IsWindowVisible(window) != FALSE) != search->visible)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindAppWindow(const APP &app, const char *className, bool visible)
+{
+    WINDOW_SEARCH search = {app.process.dwProcessId, className, visible, NULL};
+    EnumWindows(MatchWindow, (LPARAM)&search);
+    return search.found;
+}
+
+HWND WaitForDialog(const APP &app)
+{
+    HWND dialog = NULL;
+    WaitUntil(START_DEADLINE, [&] { return (dialog = FindAppWindow(app, "#32770")) != NULL; });
+    return dialog;
+}
+
+HWND Control(const APP &app, int id)
+{
+    return GetDlgItem(app.mainWindow, id);
+}
+
+std::string Text(HWND window)
+{
+    char text[1024] = "";
+    SendMessageA(window, WM_GETTEXT, sizeof(text), (LPARAM)text);
+    return text;
+}
+
+/* Sends a message whose lParam points at `size` bytes copied into the
+   program's memory, and copies them back. A pointer inside the block (at
+   pointerAt) is made to point at pointee within the copy. */
+static LRESULT SendRemote(const APP &app, HWND window, UINT message, WPARAM wParam, void *block, size_t size,
+                          size_t pointerAt = 0, size_t pointee = 0)
+{
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 app.process.dwProcessId);
+    char *remote = process ? (char *)VirtualAllocEx(process, NULL, size, MEM_COMMIT, PAGE_READWRITE) : NULL;
+    LRESULT result = 0;
+    if (remote != NULL) {
+        if (pointee != 0)
+            *(char **)((char *)block + pointerAt) = remote + pointee;
+        if (WriteProcessMemory(process, remote, block, size, NULL)) {
+            result = SendMessageA(window, message, wParam, (LPARAM)remote);
+            ReadProcessMemory(process, remote, block, size, NULL);
+        }
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    if (process != NULL)
+        CloseHandle(process);
+    return result;
+}
+
+std::string StatusText(const APP &app)
+{
+    char text[1024] = "";
+    SendRemote(app, Control(app, IDC_STATUSBAR), SB_GETTEXTA, 0, text, sizeof(text) - 1);
+    return text;
+}
+
+HWND FocusOf(const APP &app)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(app.process.dwThreadId, &info) ? info.hwndFocus : NULL;
+}
+
+/* Twice: keys posted before the first marker may have made TranslateMessage
+   post characters behind it. */
+bool SyncWithApp(const APP &app)
+{
+    HWND edit = Control(app, IDC_FILENAME);
+    if (SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0) < 3)
+        return false;
+    for (int round = 0; round < 2; ++round) {
+        DWORD marker = (DWORD)SendMessageA(edit, EM_GETSEL, 0, 0) == MAKELONG(1, 2) ? MAKELONG(2, 3) : MAKELONG(1, 2);
+        PostMessageA(edit, EM_SETSEL, LOWORD(marker), HIWORD(marker));
+        if (!WaitUntil(START_DEADLINE, [&] { return (DWORD)SendMessageA(edit, EM_GETSEL, 0, 0) == marker; }))
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string> PortTexts(const APP &app)
+{
+    std::vector<std::string> texts;
+    HWND list = Control(app, IDC_PORTLIST);
+    int count = (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int row = 0; row < count; ++row) {
+        struct {
+            LVITEMA item;
+            char text[260];
+        } block = {};
+        block.item.cchTextMax = sizeof(block.text);
+        SendRemote(app, list, LVM_GETITEMTEXTA, row, &block, sizeof(block), offsetof(LVITEMA, pszText),
+                   offsetof(decltype(block), text));
+        texts.push_back(block.text);
+    }
+    return texts;
+}
+
+int PortCheck(const APP &app, int row)
+{
+    return (int)(SendMessageA(Control(app, IDC_PORTLIST), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
+}
+
+static void PostMouse(HWND window, POINT at, bool doubleClick)
+{
+    LPARAM where = MAKELPARAM(at.x, at.y);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageA(window, WM_LBUTTONUP, 0, where);
+    if (doubleClick) {
+        PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+        PostMessageA(window, WM_LBUTTONUP, 0, where);
+    }
+}
+
+/* The middle of the row's "Description", away from its check box; and the
+   check box, found by hit-testing the row's left end point by point. */
+static bool RowPoint(const APP &app, int row, bool checkBox, POINT *at)
+{
+    HWND list = Control(app, IDC_PORTLIST);
+    RECT rect = {LVIR_LABEL, 1, 0, 0};
+    if (!SendRemote(app, list, LVM_GETSUBITEMRECT, row, &rect, sizeof(rect)))
+        return false;
+    *at = POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    if (!checkBox)
+        return true;
+    for (int x = 0; x < 64; ++x) {
+        LVHITTESTINFO hit = {};
+        hit.pt = POINT{x, at->y};
+        SendRemote(app, list, LVM_HITTEST, 0, &hit, sizeof(hit));
+        if (hit.iItem == row && (hit.flags & LVHT_ONITEMSTATEICON)) {
+            at->x = x + 4;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TogglePort(const APP &app, int row, TICK_BY how)
+{
+    HWND list = Control(app, IDC_PORTLIST);
+    int before = PortCheck(app, row);
+    POINT at;
+    if (!RowPoint(app, row, how == BY_CHECK_BOX, &at))
+        return false;
+    PostMouse(list, at, how == BY_DOUBLE_CLICK);
+    if (how == BY_SPACE_BAR) {
+        /* The click only makes it the focused row. */
+        if (!SyncWithApp(app) || PortCheck(app, row) != before)
+            return false;
+        PostMessageA(list, WM_KEYDOWN, VK_SPACE, 1 | (MapVirtualKeyA(VK_SPACE, 0) << 16));
+        PostMessageA(list, WM_KEYUP, VK_SPACE, 1 | (MapVirtualKeyA(VK_SPACE, 0) << 16) | 0xC0000000);
+    }
+    return SyncWithApp(app) && PortCheck(app, row) == 3 - before;
+}
+
+void PostClick(HWND button)
+{
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool WaitForClose(HWND dialog)
+{
+    return WaitUntil(START_DEADLINE, [&] { return !IsWindow(dialog); });
+}
+
+static bool IsProgressText(const std::string &text)
+{
+    return text.rfind("Writing to ", 0) == 0;
+}
+
+bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(const std::string &)> &onStatus)
+{
+    auto note = [&](const std::string &status) {
+        if (record->statusTexts.empty() || record->statusTexts.back() != status) {
+            record->statusTexts.push_back(status);
+            if (onStatus)
+                onStatus(status);
+        }
+    };
+    note(StatusText(app));
+    PostClick(Control(app, IDOK));
+    /* From here on "Go" is handled: the window is disabled, the run begun. */
+    if (!SyncWithApp(app))
+        return false;
+    std::string leftBeforeBox;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < RUN_DEADLINE) {
+        if (WaitForSingleObject(app.process.hProcess, 5) == WAIT_OBJECT_0 || !IsWindow(app.mainWindow))
+            return false;
+        if (HWND box = FindAppWindow(app, "#32770")) {
+            SEEN_BOX seen = {Text(box), Text(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), StatusText(app)};
+            note(seen.status);
+            record->boxes.push_back(seen);
+            PostClick(GetDlgItem(box, IDOK));
+            if (!WaitForClose(box))
+                return false;
+            leftBeforeBox = StatusText(app);
+            continue;
+        }
+        /* The status is read on both sides of the window's state: a run
+           that ended in between changed it to "Ready". */
+        std::string before = StatusText(app);
+        bool enabled = IsWindowEnabled(app.mainWindow) != FALSE;
+        std::string status = StatusText(app);
+        note(before);
+        note(status);
+        if (enabled && status == before && IsProgressText(status) && status != leftBeforeBox)
+            record->enabledMidRun = true;
+        if (enabled && IsWindowEnabled(Control(app, IDOK)) && FindAppWindow(app, "#32770") == NULL) {
+            note(StatusText(app));
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,548 @@
+/* The released program end to end: a copy of vantrel.exe started on the
+   test bed and worked only from outside, as a user would. What arrives at
+   each far end is compared with the file by SHA-256:
+     installed queue   the listener behind the raw CUPS queue, one job each
+     temporary queue   the file (or command) LPTn:'s spooler mapping names
+     direct            the file LPTn:'s device leads to ("direct" profile)
+   Tests of fixture Both run in either profile and use its roads; Spool's
+   need the queue. This process never loads the spooler (checked after each
+   test): Wine counts jobs per process and syncs its printers with CUPS only
+   while no process holds the spooler. */
+#include "bed.h"
+#include "driver.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <map>
+
+namespace {
+
+const uint64_t Chunk = 524288;
+const std::vector<std::string> None;
+
+/* "Writing to PORT" (percent -1) or "Writing to PORT\t\tN% Completed". */
+bool ParseProgress(const std::string &text, std::string *port, int *percent)
+{
+    const std::string prefix = "Writing to ";
+    if (text.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    size_t tabs = text.find("\t\t");
+    *port = text.substr(prefix.size(), tabs == std::string::npos ? tabs : tabs - prefix.size());
+    *percent = -1;
+    if (tabs != std::string::npos && sscanf(text.c_str() + tabs + 2, "%d", percent) != 1)
+        return false;
+    return *percent == -1 ||
+           (*percent >= 0 && *percent <= 100 && text == prefix + *port + "\t\t" + std::to_string(*percent) + "% Completed");
+}
+
+class Both : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = std::string("e2e/") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        CreateDirectoryA(BedPath("e2e").c_str(), NULL);
+        CreateDirectoryA(BedPath(folder).c_str(), NULL);
+        exe = CopyExeTo(folder);
+        ASSERT_EQ(None, TemporaryPrinters()) << "left by an earlier test";
+    }
+
+    void TearDown() override
+    {
+        EXPECT_TRUE(GetModuleHandleA("winspool.drv") == NULL) << "the driver's process loaded the spooler";
+        EndApp(&app);
+        Undo();
+    }
+
+    std::string CopyExeTo(const std::string &relative)
+    {
+        const char *built = getenv("VANTREL_EXE");
+        std::string copy = BedPath(relative + "/vantrel.exe");
+        EXPECT_TRUE(built && CopyFileA(WindowsPath(built).c_str(), copy.c_str(), FALSE)) << "VANTREL_EXE";
+        return copy;
+    }
+
+    /* Changes to the bed, undone in reverse when the test ends. */
+    void Change(bool done, const std::function<void()> &undo)
+    {
+        undos.push_back(undo);
+        ASSERT_TRUE(done);
+    }
+    void Undo()
+    {
+        for (auto undo = undos.rbegin(); undo != undos.rend(); ++undo)
+            (*undo)();
+        undos.clear();
+    }
+    void MapSpooler(const std::string &port, const std::string &target)
+    {
+        std::string usual = port == "LPT3:" ? "" : BedUnixPath("sinks/spool-lpt" + port.substr(3, 1) + ".bin");
+        Change(SetSpoolerMapping(port, target), [=] { SetSpoolerMapping(port, usual); });
+    }
+    void PortAdded(const std::string &port) { Change(AddPort(port), [=] { RemovePort(port); }); }
+    void PortRemoved(const std::string &port) { Change(RemovePort(port), [=] { AddPort(port); }); }
+
+    /* The file is set first: the driver syncs through the edit's text. */
+    void Start(const std::string &file, const std::vector<std::string> &ticked = None)
+    {
+        ASSERT_TRUE(StartApp(exe, &app)) << "no main window within " << START_DEADLINE << " ms";
+        if (!file.empty()) {
+            ASSERT_NO_FATAL_FAILURE(SetFile(file));
+        }
+        for (const std::string &port : ticked)
+            ASSERT_NO_FATAL_FAILURE(Tick(port, true, BY_CHECK_BOX));
+        ASSERT_EQ(ticked, Ticked());
+    }
+
+    void SetFile(const std::string &path)
+    {
+        SendMessageA(Control(app, IDC_FILENAME), WM_SETTEXT, 0, (LPARAM)path.c_str());
+        ASSERT_EQ(path, Text(Control(app, IDC_FILENAME)));
+    }
+
+    void Tick(const std::string &port, bool ticked, TICK_BY how)
+    {
+        std::vector<std::string> ports = PortTexts(app);
+        int row = (int)(std::find(ports.begin(), ports.end(), port) - ports.begin());
+        ASSERT_LT(row, (int)ports.size()) << port << " is not listed: " << ::testing::PrintToString(ports);
+        if ((PortCheck(app, row) == 2) != ticked) {
+            ASSERT_TRUE(TogglePort(app, row, how)) << port << ": the tick did not follow the input " << how;
+        }
+    }
+
+    std::vector<std::string> Ticked()
+    {
+        std::vector<std::string> ports = PortTexts(app), ticked;
+        for (size_t row = 0; row < ports.size(); ++row)
+            if (PortCheck(app, (int)row) == 2)
+                ticked.push_back(ports[row]);
+        return ticked;
+    }
+
+    RUN_RECORD Go(const std::function<void(const std::string &)> &onStatus = nullptr)
+    {
+        RUN_RECORD record;
+        EXPECT_TRUE(RunAndWatch(app, &record, onStatus))
+            << "the run did not end within " << RUN_DEADLINE << " ms, or the program did; seen: " << ::testing::PrintToString(record.statusTexts);
+        return record;
+    }
+
+    /* After every run: these boxes ("caption|text|owner|status", status "*"
+       for any), the program idle and enabled, and every progress text one
+       of a ticked port, in list order, each port once, never going back
+       (the last percentage seen of each is kept in lastPercent). */
+    void ExpectRun(const RUN_RECORD &record, const std::vector<std::string> &tried, const std::vector<std::string> &boxes)
+    {
+        SCOPED_TRACE("status texts seen: " + ::testing::PrintToString(record.statusTexts));
+        std::vector<std::string> seen;
+        for (const SEEN_BOX &box : record.boxes) {
+            std::string owner = box.owner == app.mainWindow ? "main" : box.owner == NULL ? "none" : "other";
+            bool anyStatus = seen.size() < boxes.size() && boxes[seen.size()].back() == '*';
+            seen.push_back(box.caption + "|" + box.text + "|" + owner + "|" + (anyStatus ? "*" : box.status));
+        }
+        EXPECT_EQ(boxes, seen);
+        EXPECT_FALSE(record.enabledMidRun) << "the main window was enabled while a transfer showed";
+        ASSERT_FALSE(record.statusTexts.empty());
+        EXPECT_EQ("Ready", record.statusTexts.back());
+        for (int id : {IDC_PORTLIST, IDC_FILENAME, IDOK, IDCANCEL, IDC_BROWSE})
+            EXPECT_TRUE(IsWindowEnabled(Control(app, id))) << "control " << id << " is disabled after the run";
+        EXPECT_EQ(None, TemporaryPrinters());
+        size_t next = 0;
+        std::string current;
+        lastPercent.clear();
+        for (const std::string &text : record.statusTexts) {
+            std::string port;
+            int percent;
+            if (text == "Ready" || text == "Error")
+                continue;
+            ASSERT_TRUE(ParseProgress(text, &port, &percent)) << "not a status text of the program: " << ::testing::PrintToString(text);
+            if (port != current) {
+                auto found = std::find(tried.begin() + next, tried.end(), port);
+                ASSERT_TRUE(found != tried.end()) << port << " written to out of order, again or unticked";
+                next = found - tried.begin() + 1;
+                current = port;
+                lastPercent[port] = -1;
+            }
+            EXPECT_GE(percent, lastPercent[port]) << "the progress of " << port << " went back";
+            lastPercent[port] = percent;
+        }
+    }
+
+    /* The queue's jobs since `before`: a small file of this test's own is
+       sent to the queue alone and must come next, so nothing else reached
+       the queue before it, and Wine's jobs have all been delivered. */
+    std::vector<std::string> QueueJobsSince(int before)
+    {
+        BED_FILE sentinel = MakeBedFile(folder + "/sentinel.prn", 4099, 7 + before);
+        if (app.process.hProcess == NULL)
+            Start(sentinel.path);
+        SetFile(sentinel.path);
+        for (const std::string &port : PortTexts(app))
+            Tick(port, port == QueuePort(), BY_CHECK_BOX);
+        RUN_RECORD record = Go();
+        ExpectRun(record, {QueuePort()}, None);
+        std::vector<std::string> jobs;
+        for (int number = before + 1;; ++number) {
+            std::string job = ListenerJob(number, RUN_DEADLINE);
+            if (job == sentinel.fingerprint)
+                return jobs;
+            if (job.empty()) {
+                ADD_FAILURE() << "the queue's job " << number << " never came: " << ::testing::PrintToString(jobs);
+                return jobs;
+            }
+            jobs.push_back(job);
+        }
+    }
+
+    DWORD Quit(HWND window, UINT message, WPARAM wParam)
+    {
+        PostMessageA(window, message, wParam, 0);
+        DWORD exitCode = 1000;
+        EXPECT_TRUE(WaitForExit(&app, &exitCode)) << "still running";
+        EndApp(&app);
+        return exitCode;
+    }
+
+    APP app = {};
+    std::string folder, exe;
+    std::vector<std::function<void()>> undos;
+    std::map<std::string, int> lastPercent;
+};
+
+class Spool : public Both {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ("spool", BedProfile());
+        Both::SetUp();
+    }
+};
+
+}  // namespace
+
+/* Each road's far end at the sizes around the chunk, every road in one run:
+   the queue and the two temporary printers, or the two devices. */
+TEST_F(Both, EachRoadDeliversTheFileByteExactAtTheEdgeSizes)
+{
+    bool spool = BedProfile() == "spool";
+    std::vector<std::string> ports = {"LPT1:", "LPT2:"};
+    if (spool)
+        ports.insert(ports.begin(), QueuePort());
+    const char *sinks[] = {spool ? "spool-lpt1.bin" : "device-lpt1.bin", spool ? "spool-lpt2.bin" : "device-lpt2.bin"};
+    int before = CountListenerJobs();
+    std::vector<std::string> jobs;
+    for (uint64_t size : {(uint64_t)0, (uint64_t)1, Chunk, Chunk + 1}) {
+        SCOPED_TRACE(size);
+        BED_FILE file = MakeBedFile(folder + "/edge.prn", size, 100 + (unsigned)size);
+        /* A job replaces a mapped file; a device is written from its start
+           and never cut short, so it starts empty. */
+        for (const char *sink : sinks)
+            ASSERT_TRUE(FillSink(sink, spool ? StaleBytes : ""));
+        if (app.process.hProcess == NULL) {
+            ASSERT_NO_FATAL_FAILURE(Start(file.path, ports));
+        }
+        ASSERT_NO_FATAL_FAILURE(SetFile(file.path));
+
+        ExpectRun(Go(), ports, None);
+
+        for (const char *sink : sinks)
+            EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath(sink))) << sink;
+        if (size > 0)   /* Wine makes no CUPS job of an empty one */
+            jobs.push_back(file.fingerprint);
+    }
+    if (spool) {
+        EXPECT_EQ(jobs, QueueJobsSince(before));
+    }
+}
+
+/* The file is chosen in the open-file dialog. The temporary printers'
+   mappings append, so a second job to a port would show. */
+TEST_F(Spool, OnlyThePortsLeftTickedGetTheFileOnceHoweverTheyWereTicked)
+{
+    const char *appending[][2] = {{"LPT1:", "append-lpt1.bin"}, {"LPT2:", "append-lpt2.bin"}, {"LPT3:", "append-lpt3.bin"}};
+    for (const auto &port : appending) {
+        ASSERT_TRUE(FillSink(port[1], ""));
+        ASSERT_NO_FATAL_FAILURE(MapSpooler(port[0], "|cat >> '" + BedUnixPath(std::string("sinks/") + port[1]) + "'"));
+    }
+    BED_FILE file = MakeBedFile(folder + "/ticked.prn", 2 * Chunk + 7, 400);
+    ASSERT_NO_FATAL_FAILURE(Start(""));
+    PostClick(Control(app, IDC_BROWSE));
+    HWND dialog = WaitForDialog(app);
+    ASSERT_EQ("Open", Text(dialog)) << "no open-file dialog";
+    SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, (LPARAM)file.path.c_str());
+    PostClick(GetDlgItem(dialog, IDOK));
+    ASSERT_TRUE(WaitForClose(dialog)) << "the open-file dialog stayed";
+    ASSERT_EQ(file.path, Text(Control(app, IDC_FILENAME)));
+    const struct {
+        std::string port;
+        bool tick;
+        TICK_BY how;
+    } steps[] = {
+        {QueuePort(), true, BY_CHECK_BOX}, {"LPT1:", true, BY_DOUBLE_CLICK}, {"LPT2:", true, BY_SPACE_BAR},
+        {"LPT3:", true, BY_CHECK_BOX},     {"LPT3:", false, BY_DOUBLE_CLICK}, {"LPT3:", true, BY_DOUBLE_CLICK},
+        {"LPT3:", false, BY_SPACE_BAR},    {"LPT3:", true, BY_SPACE_BAR},     {"LPT3:", false, BY_CHECK_BOX},
+    };
+    for (const auto &step : steps)
+        ASSERT_NO_FATAL_FAILURE(Tick(step.port, step.tick, step.how));
+    std::vector<std::string> ticked = {QueuePort(), "LPT1:", "LPT2:"};
+    ASSERT_EQ(ticked, Ticked());
+    int before = CountListenerJobs();
+
+    ExpectRun(Go(), ticked, None);
+
+    EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath("append-lpt1.bin")));
+    EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath("append-lpt2.bin")));
+    EXPECT_EQ(MakeBedFile(folder + "/empty.prn", 0, 0).fingerprint, Fingerprint(SinkPath("append-lpt3.bin")));
+    EXPECT_EQ(std::vector<std::string>{file.fingerprint}, QueueJobsSince(before));
+}
+
+/* Every box a run can show on the bed, with its owner, and the stop rule:
+   a failing port moves on to the next, a failing input file stops the run. */
+TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
+{
+    enum FILE_STATE { GOOD, MISSING, HELD };
+    const std::string q = QueuePort();
+    const std::string invalid = "Input File Error|Selected Filename is invalid!\nPlease check validity of the file.|main|*";
+    const struct {
+        const char *what, *profile;
+        FILE_STATE file;
+        std::vector<std::string> ticked;
+        std::function<void()> beforeStart, beforeGo;
+        std::vector<std::string> boxes, sent, spared, tickedAfter, listAfter;
+        bool focusInEdit;
+    } cases[] = {
+        {"no port ticked", "spool", GOOD, {}, nullptr, nullptr,
+         {"Selection Error|No ports are selected! Please select a port.|main|*"},
+         {}, {"spool-lpt1.bin", "spool-lpt2.bin"}, {}, {}, false},
+        {"a missing file", "spool", MISSING, {q, "LPT1:"}, nullptr, nullptr,
+         {invalid}, {}, {"spool-lpt1.bin"}, {}, {}, true},
+        {"a file held open by another program", "spool", HELD, {q, "LPT1:"}, nullptr, nullptr,
+         {"Input File Error|Input file can't be opened!|main|*"}, {}, {"spool-lpt1.bin"}, {}, {}, false},
+        {"temporary printers whose jobs cannot be delivered", "spool", GOOD, {"LPT1:", "LPT2:", "LPT3:"},
+         [&] { MapSpooler("LPT1:", "|exit 3"); }, nullptr,
+         {"Write to Printer Error|Error writing to LPT1:! Please check your printer connection.|main|Error",
+          "Write to Printer Error|Error writing to LPT3:! Please check your printer connection.|main|Error"},
+         {"spool-lpt2.bin"}, {}, {}, {}, false},
+        /* BGONE: goes; ANEW: and BNEW: come above the ticked LPT2:, which
+           moves down by one row net. */
+        {"a ticked port that vanished, two that appeared", "spool", GOOD, {"BGONE:", "LPT2:"},
+         [&] { PortAdded("BGONE:"); },
+         [&] {
+             PortRemoved("BGONE:");
+             PortAdded("ANEW:");
+             PortAdded("BNEW:");
+         },
+         {"Port Error|Selected Port BGONE: is no longer valid!|none|*"},
+         {"spool-lpt2.bin"}, {"spool-lpt1.bin"}, {"LPT2:"}, {"ANEW:", "BNEW:", q, "LPT1:", "LPT2:", "LPT3:"}, false},
+        {"a port device that cannot be opened", "direct", GOOD, {"BNOWHERE:", "LPT1:"},
+         [&] { PortAdded("BNOWHERE:"); }, nullptr,
+         {"Printer Error|Could not print to BNOWHERE:! Please check your printer connection.|main|*"},
+         {"device-lpt1.bin"}, {}, {}, {}, false},
+        {"a missing file on the direct road", "direct", MISSING, {"LPT1:", "LPT2:"}, nullptr, nullptr,
+         {"Printer Error|Could not print to LPT1:! Please check your printer connection.|main|*", invalid},
+         {}, {"device-lpt1.bin", "device-lpt2.bin"}, {}, {}, true},
+    };
+    BED_FILE good = MakeBedFile(folder + "/good.prn", Chunk + 1, 600);
+    std::string missing = BedPath(folder + "/missing.prn");
+    int before = CountListenerJobs();
+    for (const auto &c : cases) {
+        if (BedProfile() != c.profile)
+            continue;
+        SCOPED_TRACE(c.what);
+        for (const std::string &sink : c.sent)
+            ASSERT_TRUE(FillSink(sink, ""));
+        for (const std::string &sink : c.spared)
+            ASSERT_TRUE(FillSink(sink, StaleBytes));
+        if (c.beforeStart) {
+            ASSERT_NO_FATAL_FAILURE(c.beforeStart());
+        }
+        ASSERT_NO_FATAL_FAILURE(Start(c.file == MISSING ? missing : good.path, c.ticked));
+        if (c.beforeGo) {
+            ASSERT_NO_FATAL_FAILURE(c.beforeGo());
+        }
+        HANDLE held = c.file != HELD ? INVALID_HANDLE_VALUE
+                    : CreateFileA(good.path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        ASSERT_EQ(c.file == HELD, held != INVALID_HANDLE_VALUE);
+
+        RUN_RECORD record = Go();
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+
+        ExpectRun(record, c.ticked, c.boxes);
+        for (const std::string &sink : c.sent)
+            EXPECT_EQ(good.fingerprint, Fingerprint(SinkPath(sink))) << sink;
+        for (const std::string &sink : c.spared)
+            EXPECT_EQ(StaleFingerprint(), Fingerprint(SinkPath(sink))) << sink;
+        EXPECT_EQ(c.tickedAfter.empty() ? c.ticked : c.tickedAfter, Ticked());
+        if (!c.listAfter.empty()) {
+            EXPECT_EQ(c.listAfter, PortTexts(app));
+        }
+        if (c.focusInEdit) {
+            EXPECT_TRUE(WaitUntil(START_DEADLINE, [&] { return FocusOf(app) == Control(app, IDC_FILENAME); }))
+                << "the focus is not in the file edit";
+        }
+        EXPECT_EQ(0u, Quit(app.mainWindow, WM_CLOSE, 0));
+        Undo();
+    }
+    if (BedProfile() == "spool") {
+        EXPECT_EQ(None, QueueJobsSince(before));
+    }
+}
+
+/* A close request of any kind during a run (WM_CLOSE, the system menu's
+   Close, "Exit") is ignored on every road; the run ends whole, and a
+   close afterwards ends the program with 0. */
+TEST_F(Both, CloseRequestsDuringALargeRunWaitForItsEnd)
+{
+    bool spool = BedProfile() == "spool";
+    std::vector<std::string> ports = {"LPT1:"};
+    if (spool)
+        ports.insert(ports.begin(), QueuePort());
+    std::string sink = spool ? "spool-lpt1.bin" : "device-lpt1.bin";
+    ASSERT_TRUE(FillSink(sink, ""));
+    BED_FILE file = MakeBedFile(folder + "/large.prn", 256ull << 20, 256);
+    ASSERT_NO_FATAL_FAILURE(Start(file.path, ports));
+    int before = CountListenerJobs();
+    std::vector<std::string> closedDuring;
+
+    RUN_RECORD record = Go([&](const std::string &status) {
+        std::string port, now;
+        int percent;
+        if (!ParseProgress(status, &port, &percent) || (!closedDuring.empty() && closedDuring.back() == port))
+            return;
+        PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
+        PostMessageA(app.mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+        PostClick(Control(app, IDCANCEL));
+        /* Handled while this port's transfer still showed? */
+        if (SyncWithApp(app) && ParseProgress(StatusText(app), &now, &percent) && now == port)
+            closedDuring.push_back(port);
+    });
+
+    EXPECT_EQ(ports, closedDuring) << "the close requests were not handled during each transfer";
+    ExpectRun(record, ports, None);
+    for (const std::string &port : ports)
+        EXPECT_GE(lastPercent[port], spool ? 100 : 0) << port << ": the last progress seen";
+    EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath(sink)));
+    if (spool) {
+        EXPECT_EQ(file.fingerprint, ListenerJob(before + 1, RUN_DEADLINE));
+    }
+    EXPECT_EQ(0u, Quit(app.mainWindow, WM_CLOSE, 0));
+    DeleteFileA(file.path.c_str());
+    FillSink(sink, "");
+}
+
+/* The file is cut from the Unix side (Windows opens honour the program's
+   share mode 0) once the first chunks have gone. The run reports every
+   chunk to the window's thread and waits for it, so with that thread held
+   the run cannot get past its next chunk before the cut. */
+TEST_F(Spool, AFileCutShortDuringTheRunIsAReadError)
+{
+    std::string path = BedPath(folder + "/cut.prn");
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    LARGE_INTEGER size;
+    size.QuadPart = 256ll << 20;
+    ASSERT_TRUE(SetFilePointerEx(file, size, NULL, FILE_BEGIN) && SetEndOfFile(file));
+    CloseHandle(file);
+    ASSERT_NO_FATAL_FAILURE(Start(path, {QueuePort()}));
+    int before = CountListenerJobs();
+    bool cut = false;
+
+    RUN_RECORD record = Go([&](const std::string &status) {
+        std::string port;
+        int percent;
+        if (cut || !ParseProgress(status, &port, &percent) || percent < 1)
+            return;
+        ASSERT_LT(percent, 90) << "the run was nearly done before it was seen";
+        SuspendThread(app.process.hThread);
+        cut = RunUnixCommand("truncate -s 4M '" + BedUnixPath(folder + "/cut.prn") + "'", START_DEADLINE);
+        ResumeThread(app.process.hThread);
+    });
+
+    ASSERT_TRUE(cut) << "truncate did not run";
+    ExpectRun(record, {QueuePort()}, {"Input File Read Error|Selected file could not be read|main|*"});
+    /* Wine hands even an aborted job to CUPS; it must be delivered before
+       the next test counts jobs. */
+    QueueJobsSince(before);
+    EXPECT_EQ(0u, Quit(app.mainWindow, WM_CLOSE, 0));
+    DeleteFileA(path.c_str());
+}
+
+/* The first *.prn beside the program is offered, and Go follows the edit;
+   every way out ends the program with 0. */
+TEST_F(Spool, StartUpOffersThePrnBesideTheProgramAndEveryWayOutEndsWithZero)
+{
+    const struct {
+        const char *folder;
+        bool prn;
+        int target;
+        UINT message;
+        WPARAM wParam;
+    } cases[] = {
+        {"with", true, IDCANCEL, BM_CLICK, 0},
+        {"without", false, 0, WM_CLOSE, 0},
+        {"with", true, 0, WM_SYSCOMMAND, SC_CLOSE},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
+        std::string relative = folder + "/" + c.folder;
+        CreateDirectoryA(BedPath(relative).c_str(), NULL);
+        MakeBedFile(relative + "/notes.txt", 10, 1);
+        std::string prn = c.prn ? MakeBedFile(relative + "/job.prn", 10, 2).path : "";
+        ASSERT_TRUE(StartApp(CopyExeTo(relative), &app)) << "no main window";
+        EXPECT_EQ(prn, Text(Control(app, IDC_FILENAME)));
+        EXPECT_EQ(c.prn, IsWindowEnabled(Control(app, IDOK)) != FALSE) << "Go follows the edit";
+        EXPECT_EQ("Ready", StatusText(app));
+        EXPECT_EQ(0u, Quit(c.target ? Control(app, c.target) : app.mainWindow, c.message, c.wParam));
+    }
+}
+
+TEST_F(Spool, WithoutAnyPortTheProgramSaysSoAndEndsWithZero)
+{
+    for (const auto &port : ListedPorts())
+        ASSERT_NO_FATAL_FAILURE(Change(RemovePort(port.first), [=] { AddPort(port.first, port.second); }));
+    ASSERT_TRUE(StartApp(exe, &app, false));
+    HWND box = WaitForDialog(app);
+    ASSERT_TRUE(box != NULL) << "no box";
+    EXPECT_EQ("Printer List Initalisation Error", Text(box));
+    EXPECT_EQ("Printer List could not be initialised! Program terminated.", Text(GetDlgItem(box, 0xFFFF)));
+    HWND hidden = FindAppWindow(app, "FirmwareUpdate", false);
+    EXPECT_TRUE(hidden != NULL && GetWindow(box, GW_OWNER) == hidden) << "not owned by the hidden main window";
+    EXPECT_EQ(0u, Quit(GetDlgItem(box, IDOK), BM_CLICK, 0));
+}
+
+/* The menu's "&About" and the logo open the same box with the product's
+   name and the version and copyright of the exe's own version block. */
+TEST_F(Spool, TheAboutBoxShowsTheVersionBlock)
+{
+    DWORD handle = 0;
+    std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &handle));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), handle, (DWORD)block.size(), block.data()));
+    auto value = [&](const char *name) {
+        WORD *translation = NULL;
+        char *text = NULL;
+        UINT length = 0;
+        char key[128];
+        if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", (void **)&translation, &length))
+            return std::string("(no translation)");
+        snprintf(key, sizeof(key), "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], name);
+        return std::string(VerQueryValueA(block.data(), key, (void **)&text, &length) ? text : "(none)");
+    };
+    ASSERT_NO_FATAL_FAILURE(Start(""));
+    for (int opener : {IDM_ABOUT, IDC_LOGO}) {
+        SCOPED_TRACE(opener);
+        if (opener == IDM_ABOUT)
+            PostMessageA(app.mainWindow, WM_COMMAND, IDM_ABOUT, 0);
+        else
+            PostClick(Control(app, IDC_LOGO));
+        HWND box = WaitForDialog(app);
+        ASSERT_TRUE(box != NULL) << "no About box";
+        EXPECT_EQ(app.mainWindow, GetWindow(box, GW_OWNER));
+        EXPECT_EQ("Vantrel", Text(GetDlgItem(box, IDC_UTILITY_NAME)));
+        EXPECT_EQ(value("ProductVersion"), Text(GetDlgItem(box, IDC_VERSION)));
+        EXPECT_EQ(value("LegalCopyright"), Text(GetDlgItem(box, IDC_COPYRIGHT)));
+        PostClick(GetDlgItem(box, IDOK));
+        ASSERT_TRUE(WaitForClose(box)) << "OK did not close the box";
+    }
+    EXPECT_EQ(0u, Quit(Control(app, IDCANCEL), BM_CLICK, 0));
+}

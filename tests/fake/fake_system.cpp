@@ -1,0 +1,430 @@
+#include "fake_system.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <algorithm>
+#include <process.h>
+
+FAKE_SYSTEM Fake;
+
+/* Under Wine an unhandled exception starts the debugger, which may wait
+   for ever; a crash or a caught overflow ends the test program at once. */
+static LONG WINAPI EndOnCrash(EXCEPTION_POINTERS *exception)
+{
+    fprintf(stderr, "crashed with exception %08lx at %p\n", exception->ExceptionRecord->ExceptionCode,
+            exception->ExceptionRecord->ExceptionAddress);
+    ExitProcess(3);
+}
+static const LPTOP_LEVEL_EXCEPTION_FILTER PreviousFilter = SetUnhandledExceptionFilter(EndOnCrash);
+
+/* A file's bytes repeat with a prime period longer than a chunk: a byte
+   sent at the wrong offset, by a chunk repeated or skipped or by an offset
+   cut to 32 bits, differs from the file's. Held twice over, so that a run
+   of up to a period is one copy. Copies the bytes at offset into bytes, or
+   compares received with them. */
+static bool Content(uint64_t offset, BYTE *bytes, const BYTE *received, DWORD count)
+{
+    static const size_t Period = 1000003;
+    static std::vector<BYTE> pattern;
+    for (size_t i = pattern.size(); i < 2 * Period; ++i)
+        pattern.push_back((BYTE)(((i % Period) * 0x9E3779B97F4A7C15ull) >> 56));
+    for (DWORD done = 0; done < count;) {
+        const BYTE *from = &pattern[(offset + done) % Period];
+        DWORD run = (DWORD)std::min<uint64_t>(count - done, Period);
+        if (bytes)
+            memcpy(bytes + done, from, run);
+        else if (memcmp(received + done, from, run) != 0)
+            return false;
+        done += run;
+    }
+    return true;
+}
+
+static BOOL Fail(DWORD error)
+{
+    SetLastError(error);
+    return FALSE;
+}
+
+static bool Fails(const FAKE_FAULT *fault)
+{
+    return fault != NULL && !fault->isShort;
+}
+
+void FakeExpect(bool holds, const std::string &problem)
+{
+    if (!holds)
+        Fake.problems.push_back(problem);
+}
+
+int FakeCalls(const char *entry)
+{
+    int count = 0;
+    for (const std::string &line : Fake.log)
+        count += line.compare(0, strlen(entry) + 1, std::string(entry) + " ") == 0;
+    return count;
+}
+
+/* Logs the call and answers the fault that covers it, if any. */
+static FAKE_FAULT *Enter(const char *entry, const std::string &detail)
+{
+    std::string line = std::string(entry) + " " + detail;
+    Fake.log.push_back(line);
+    FAKE_FAULT *fired = NULL;
+    for (FAKE_FAULT &fault : Fake.faults) {
+        bool covered = (line + " ").compare(0, fault.entry.size() + 1, fault.entry + " ") == 0;
+        if (covered && (++fault.seen == fault.nth || fault.nth == 0) && fired == NULL) {
+            fault.firedAt = (int)Fake.log.size() - 1;
+            fired = &fault;
+        }
+    }
+    return fired;
+}
+
+/* The count a read or write moves: the normal answer, cut by a short fault. */
+static DWORD Moved(FAKE_FAULT *fault, DWORD normal)
+{
+    if (fault != NULL)
+        fault->normal = normal;
+    return fault != NULL ? std::min(normal, fault->value) : normal;
+}
+
+static HANDLE NewHandle(char kind, const std::string &name, int job)
+{
+    static uintptr_t last = 0x10000;
+    last += 4;
+    Fake.handles[last] = FAKE_HANDLE{kind, name, true, 0, job, false, false, false, false};
+    return (HANDLE)last;
+}
+
+/* A call on a handle, logged with its name: the open handle of one of the
+   kinds, else NULL and a problem. */
+static FAKE_HANDLE *EnterOn(const char *entry, HANDLE handle, const char *kinds, FAKE_FAULT **fault,
+                            const std::string &detail = "")
+{
+    auto found = Fake.handles.find((uintptr_t)handle);
+    bool known = found != Fake.handles.end() && strchr(kinds, found->second.kind);
+    std::string name = known ? found->second.name : "?";
+    *fault = Enter(entry, name + detail);
+    FakeExpect(known && found->second.open, entry + (" on " + name) + (known ? " after its close" : ", not a handle"));
+    return known && found->second.open ? &found->second : NULL;
+}
+
+static FAKE_JOB *JobOf(FAKE_HANDLE *handle)
+{
+    return handle->job >= 0 ? &Fake.jobs[handle->job] : NULL;
+}
+
+static bool PrinterExists(const std::string &name)
+{
+    return std::any_of(Fake.printers.begin(), Fake.printers.end(), [&](const FAKE_PRINTER &p) { return p.name == name; });
+}
+
+/* The spooler's two-call protocol: entries first, their texts after them;
+   a buffer too small fails with ERROR_INSUFFICIENT_BUFFER and the bytes
+   needed; an empty list succeeds with 0 bytes, as Wine's does. */
+typedef void (*STORE_ENTRY)(BYTE *entry, char **texts);
+
+static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
+                      const std::vector<std::vector<std::string>> &items, STORE_ENTRY store, LPBYTE buffer,
+                      DWORD size, LPDWORD needed, LPDWORD returned)
+{
+    FAKE_FAULT *fault = Enter(entry, buffer ? "fill" : "probe");
+    FakeExpect(rightLevel, std::string(entry) + " at another level");
+    *needed = *returned = 0;
+    if (Fails(fault))
+        return Fail(fault->value);
+    size_t total = entrySize * items.size();
+    for (const auto &item : items)
+        for (const std::string &text : item)
+            total += text.size() + 1;
+    *needed = (DWORD)total;
+    if (total > 0 && (buffer == NULL || size < total))
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    char *next = (char *)buffer + entrySize * items.size();
+    for (size_t i = 0; i < items.size(); ++i) {
+        char *texts[3];
+        for (size_t j = 0; j < items[i].size(); ++j) {
+            texts[j] = (char *)memcpy(next, items[i][j].c_str(), items[i][j].size() + 1);
+            next += items[i][j].size() + 1;
+        }
+        ZeroMemory(buffer + i * entrySize, entrySize);
+        store(buffer + i * entrySize, texts);
+    }
+    *returned = (DWORD)items.size();
+    return TRUE;
+}
+
+static BOOL WINAPI FakeEnumPortsA(LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned)
+{
+    std::vector<std::vector<std::string>> items;
+    for (const FAKE_PORT &port : Fake.ports)
+        items.push_back({port.name, port.monitor, port.description});
+    return Enumerate("EnumPortsA", level == 2, sizeof(PORT_INFO_2A), items, [](BYTE *entry, char **texts) {
+        *(PORT_INFO_2A *)entry = {texts[0], texts[1], texts[2], PORT_TYPE_WRITE, 0};
+    }, buffer, size, needed, returned);
+}
+
+/* The local printers, or the connections; each kind has its attribute. */
+static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                                     LPDWORD returned)
+{
+    bool connections = (flags & PRINTER_ENUM_CONNECTIONS) != 0;
+    std::vector<std::vector<std::string>> items;
+    for (const FAKE_PRINTER &printer : Fake.printers)
+        if (printer.connection == connections)
+            items.push_back({printer.name, printer.port, connections ? "network" : ""});
+    return Enumerate(connections ? "EnumPrintersA connections" : "EnumPrintersA local", level == 2,
+                     sizeof(PRINTER_INFO_2A), items, [](BYTE *entry, char **texts) {
+        PRINTER_INFO_2A *printer = (PRINTER_INFO_2A *)entry;
+        printer->pPrinterName = texts[0];
+        printer->pPortName = texts[1];
+        printer->Attributes = texts[2][0] ? PRINTER_ATTRIBUTE_NETWORK : PRINTER_ATTRIBUTE_LOCAL;
+    }, buffer, size, needed, returned);
+}
+
+static BOOL WINAPI FakeEnumPrinterDriversA(LPSTR, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                                           LPDWORD returned)
+{
+    std::vector<std::vector<std::string>> items;
+    for (const std::string &driver : Fake.drivers)
+        items.push_back({driver});
+    return Enumerate("EnumPrinterDriversA", level == 1, sizeof(DRIVER_INFO_1A), items,
+                     [](BYTE *entry, char **texts) { ((DRIVER_INFO_1A *)entry)->pName = texts[0]; },
+                     buffer, size, needed, returned);
+}
+
+static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
+{
+    PRINTER_INFO_2A info = *(PRINTER_INFO_2A *)buffer;
+    std::string name = info.pPrinterName, port = info.pPortName;
+    FAKE_FAULT *fault = Enter("AddPrinterA", name + " on " + port);
+    FakeExpect(server == NULL && level == 2 && info.pDriverName && !strcmp(info.pPrintProcessor, "winprint") &&
+               !strcmp(info.pDatatype, "RAW"), "AddPrinterA " + name + " not a local RAW printer");
+    if (Fails(fault))
+        return Fail(fault->value), (HANDLE)NULL;
+    FakeExpect(!PrinterExists(name), "AddPrinterA over the existing printer " + name);
+    if (PrinterExists(name))
+        return Fail(ERROR_PRINTER_ALREADY_EXISTS), (HANDLE)NULL;
+    Fake.printers.push_back({name, port, false});
+    HANDLE printer = NewHandle('P', name, -1);
+    Fake.handles[(uintptr_t)printer].added = true;
+    return printer;
+}
+
+static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSA)
+{
+    FAKE_FAULT *fault = Enter("OpenPrinterA", name);
+    if (Fails(fault))
+        return Fail(fault->value);
+    if (Fake.refusals.count(name))
+        return Fail(Fake.refusals[name]);
+    if (!PrinterExists(name))
+        return Fail(ERROR_INVALID_PRINTER_NAME);
+    *handle = NewHandle('P', name, -1);
+    return TRUE;
+}
+
+static DWORD WINAPI FakeStartDocPrinterA(HANDLE handle, DWORD level, LPBYTE buffer)
+{
+    const DOC_INFO_1A *document = (const DOC_INFO_1A *)buffer;
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *printer = EnterOn("StartDocPrinterA", handle, "P", &fault);
+    if (printer == NULL || Fails(fault))
+        return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
+    FakeExpect(level == 1 && !document->pOutputFile && !printer->inDocument, "StartDocPrinterA not a new job");
+    Fake.jobs.push_back({printer->name, false, 0, true, false, false, false,
+                         document->pDocName ? document->pDocName : "", document->pDatatype ? document->pDatatype : ""});
+    printer->job = (int)Fake.jobs.size() - 1;
+    printer->inDocument = true;
+    return (DWORD)Fake.jobs.size();
+}
+
+/* The other calls on a printer handle, each allowed in its state of the
+   job. A failed EndDocPrinter ends the job all the same: not ended, and
+   nothing more to do with it. */
+enum PRINTER_STEP { STEP_START_PAGE, STEP_END_PAGE, STEP_END_DOC, STEP_ABORT, STEP_DELETE, STEP_CLOSE };
+
+static BOOL PrinterStep(PRINTER_STEP step, const char *entry, HANDLE handle)
+{
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *printer = EnterOn(entry, handle, "P", &fault);
+    if (printer == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    bool done = !Fails(fault);
+    std::string on = std::string(entry) + " on " + printer->name;
+    switch (step) {
+    case STEP_START_PAGE:
+        FakeExpect(printer->inDocument && !printer->inPage, on + " outside a job or within a page");
+        printer->inPage |= done;
+        if (printer->inDocument)
+            JobOf(printer)->paged |= done;
+        break;
+    case STEP_END_PAGE:
+        FakeExpect(printer->inPage, on + " outside a page");
+        printer->inPage &= !done;
+        break;
+    case STEP_END_DOC:
+    case STEP_ABORT:
+        FakeExpect(step == STEP_ABORT || printer->inDocument, on + " outside a job");
+        if (printer->inDocument && done)
+            (step == STEP_END_DOC ? JobOf(printer)->ended : JobOf(printer)->aborted) = true;
+        if (done || step == STEP_END_DOC)
+            printer->inDocument = printer->inPage = false;
+        break;
+    case STEP_DELETE:
+        printer->deleted = true;
+        for (size_t i = 0; done && i < Fake.printers.size(); ++i)
+            if (Fake.printers[i].name == printer->name)
+                Fake.printers.erase(Fake.printers.begin() + i);
+        break;
+    case STEP_CLOSE:
+        FakeExpect(!printer->inDocument, on + " with its job neither ended nor aborted");
+        FakeExpect(!printer->added || printer->deleted, on + " before DeletePrinter");
+        printer->open = false;
+        break;
+    }
+    return done ? TRUE : Fail(fault->value);
+}
+
+static BOOL WINAPI FakeStartPagePrinter(HANDLE h) { return PrinterStep(STEP_START_PAGE, "StartPagePrinter", h); }
+static BOOL WINAPI FakeEndPagePrinter(HANDLE h) { return PrinterStep(STEP_END_PAGE, "EndPagePrinter", h); }
+static BOOL WINAPI FakeEndDocPrinter(HANDLE h) { return PrinterStep(STEP_END_DOC, "EndDocPrinter", h); }
+static BOOL WINAPI FakeAbortPrinter(HANDLE h) { return PrinterStep(STEP_ABORT, "AbortPrinter", h); }
+static BOOL WINAPI FakeDeletePrinter(HANDLE h) { return PrinterStep(STEP_DELETE, "DeletePrinter", h); }
+static BOOL WINAPI FakeClosePrinter(HANDLE h) { return PrinterStep(STEP_CLOSE, "ClosePrinter", h); }
+
+/* A sink takes what a write moves and checks it against the file. */
+static BOOL Write(const char *entry, const char *kind, HANDLE handle, const void *bytes, DWORD count, LPDWORD written)
+{
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *sink = EnterOn(entry, handle, kind, &fault, " " + std::to_string(count));
+    *written = 0;
+    if (sink == NULL || Fails(fault))
+        return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
+    FAKE_JOB *job = JobOf(sink);
+    FakeExpect(job && (sink->kind == 'D' || sink->inPage), std::string(entry) + " outside a page");
+    *written = Moved(fault, count);
+    if (job != NULL) {
+        job->intact &= Content(job->bytes, NULL, (const BYTE *)bytes, *written);
+        job->bytes += *written;
+    }
+    return TRUE;
+}
+
+static BOOL WINAPI FakeWritePrinter(HANDLE handle, LPVOID bytes, DWORD count, LPDWORD written)
+{
+    return Write("WritePrinter", "P", handle, bytes, count, written);
+}
+
+static BOOL WINAPI FakeWriteFile(HANDLE handle, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED)
+{
+    return Write("WriteFile", "D", handle, bytes, count, written);
+}
+
+/* An input file is read alone; a port device is written, shared for reading. */
+static HANDLE WINAPI FakeCreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD creation,
+                                     DWORD, HANDLE)
+{
+    FAKE_FAULT *fault = Enter("CreateFileA", path);
+    bool device = access == GENERIC_WRITE;
+    FakeExpect((device ? share == FILE_SHARE_READ : access == GENERIC_READ && share == 0) && creation == OPEN_EXISTING,
+           std::string("CreateFileA ") + path + " neither a file's reading nor a device's writing");
+    if (Fails(fault))
+        return Fail(fault->value), INVALID_HANDLE_VALUE;
+    if (device ? !Fake.devices.count(path) : !Fake.files.count(path))
+        return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    if (!device)
+        return NewHandle('F', path, -1);
+    Fake.jobs.push_back({path, true, 0, true, false, false, false, "", ""});
+    return NewHandle('D', path, (int)Fake.jobs.size() - 1);
+}
+
+static BOOL WINAPI FakeReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED)
+{
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *file = EnterOn("ReadFile", handle, "F", &fault, " " + std::to_string(count));
+    *read = 0;
+    if (file == NULL || Fails(fault))
+        return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
+    uint64_t size = Fake.files[file->name];
+    *read = Moved(fault, (DWORD)std::min<uint64_t>(count, size - std::min(size, file->position)));
+    Content(file->position, (BYTE *)buffer, NULL, *read);
+    file->position += *read;
+    return TRUE;
+}
+
+static DWORD WINAPI FakeGetFileSize(HANDLE handle, LPDWORD high)
+{
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *file = EnterOn("GetFileSize", handle, "F", &fault);
+    if (file == NULL || Fails(fault))
+        return Fail(fault ? fault->value : ERROR_INVALID_HANDLE), INVALID_FILE_SIZE;
+    *high = (DWORD)(Fake.files[file->name] >> 32);
+    SetLastError(NO_ERROR);     /* a low part of INVALID_FILE_SIZE is then a size */
+    return (DWORD)Fake.files[file->name];
+}
+
+static DWORD WINAPI FakeGetFileAttributesA(LPCSTR path)
+{
+    FAKE_FAULT *fault = Enter("GetFileAttributesA", path);
+    if (Fails(fault) || !Fake.files.count(path))
+        return Fail(fault ? fault->value : ERROR_FILE_NOT_FOUND), INVALID_FILE_ATTRIBUTES;
+    return FILE_ATTRIBUTE_ARCHIVE;
+}
+
+/* Closing a device ends what it was given. */
+static BOOL WINAPI FakeCloseHandle(HANDLE handle)
+{
+    FAKE_FAULT *fault;
+    FAKE_HANDLE *closed = EnterOn("CloseHandle", handle, "FD", &fault);
+    if (closed == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    closed->open = false;
+    if (JobOf(closed) != NULL)
+        JobOf(closed)->ended = true;
+    return Fails(fault) ? Fail(fault->value) : TRUE;
+}
+
+static int WINAPI FakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+{
+    Enter("MessageBoxA", std::string(caption) + ": " + text);
+    Fake.boxes.push_back({owner, text, caption, style});
+    return IDOK;
+}
+
+/* Every entry in the seam's order, so that a new one fails the build here;
+   those that neither the roads nor the port table and list call (start-up,
+   About, the file dialog, the worker's start) stay the system's. */
+void InstallFakeSystem(void)
+{
+    Fake = FAKE_SYSTEM();
+    Sys = SYSTEM_CALLS{FakeEnumPortsA, FakeEnumPrintersA, FakeEnumPrinterDriversA, FakeAddPrinterA, FakeDeletePrinter,
+                       FakeOpenPrinterA, FakeClosePrinter, FakeStartDocPrinterA, FakeStartPagePrinter,
+                       FakeWritePrinter, FakeEndPagePrinter, FakeEndDocPrinter, FakeAbortPrinter, FakeCreateFileA,
+                       FakeReadFile, FakeWriteFile, FakeGetFileSize, FakeGetFileAttributesA, FakeCloseHandle,
+                       FindFirstFileA, FindClose, GetModuleFileNameA, GetFileVersionInfoSizeA, GetFileVersionInfoA,
+                       GetVersionExA, GetLastError, GetSysColor, CreateSolidBrush, FakeMessageBoxA, GetOpenFileNameA,
+                       _beginthread};
+}
+
+std::vector<std::string> FakeDefects(void)
+{
+    std::vector<std::string> defects = Fake.problems;
+    for (const auto &entry : Fake.handles)
+        if (entry.second.open)
+            defects.push_back("left open: " + entry.second.name);
+    return defects;
+}
+
+std::string FakeLog(void)
+{
+    std::string text;
+    for (size_t i = 0; i < Fake.log.size(); ++i) {
+        text += "\n    " + Fake.log[i];
+        for (const FAKE_FAULT &fault : Fake.faults)
+            if (fault.firedAt == (int)i)
+                text += (fault.isShort ? "  <- moves at most " : "  <- fails ") + std::to_string(fault.value);
+    }
+    return text;
+}

@@ -1,0 +1,100 @@
+/* One fake of the system behind the seam, one model: ports, local printers
+   and connections, drivers, input files, port devices, print jobs and
+   every handle given out.
+
+   - An input file has only a size: its bytes are made from their offsets,
+     so a file of 4 GiB and more costs nothing to hold.
+   - A job (StartDocPrinterA on a printer handle) and an open of a port
+     device are sinks: every byte is compared with the file's byte at its
+     offset as it arrives, and counted.
+   - A printer added by AddPrinterA is listed by EnumPrintersA and opens by
+     name until DeletePrinter removes it; adding over an existing name is a
+     problem (Wine would overwrite the user's printer).
+   - Problems lists what a caller did wrong: a handle closed twice or used
+     after its close, a call out of a job's order, a printer closed with its
+     job open or before the printer it added was deleted, a file or device
+     opened or a printer added otherwise than the roads must.
+   - A log of every call: the entry's name and what it was asked.
+   - Faults: the nth call (0: every call) of an entry fails with an error,
+     or a read or write answers short; an entry may be narrowed by the
+     log's words ("EnumPrintersA local" is the local printers' list).
+
+   InstallFakeSystem() binds the Sys entries of the spooler, files,
+   devices and MessageBoxA to the fake and empties the model; the last
+   error, the platform's version and the entries only start-up, About and
+   the file dialog use stay the system's. ResetSystemCalls() puts the real
+   API back. One thread at a time. */
+#ifndef VANTREL_FAKE_SYSTEM_H
+#define VANTREL_FAKE_SYSTEM_H
+
+#include "syscalls.h"
+
+#include <stdint.h>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+struct FAKE_PORT { std::string name, description = "Local Port", monitor = "Local Monitor"; };
+struct FAKE_PRINTER { std::string name, port; bool connection; };
+
+struct FAKE_FAULT {
+    std::string entry;      /* the calls whose log line begins with this word or words */
+    int nth;                /* the nth of them from 1; 0 for every one */
+    bool isShort;           /* false: fail with value as the last error */
+    DWORD value;            /* isShort: at most this many bytes move */
+    int seen = 0;
+    int firedAt = -1;       /* the call log's index where it last fired */
+    DWORD normal = 0;       /* the unfaulted answer of the read or write it cut */
+};
+
+/* A job on a printer handle, or an open of a port device. */
+struct FAKE_JOB {
+    std::string target;
+    bool device;
+    uint64_t bytes;
+    bool intact;            /* every byte was the file's byte at its offset */
+    bool paged, ended, aborted;
+    std::string document, datatype;
+};
+
+struct FAKE_HANDLE {
+    char kind;              /* 'F' an input file, 'D' a port device, 'P' a printer */
+    std::string name;
+    bool open;
+    uint64_t position;      /* a file's next byte */
+    int job;                /* index into jobs, -1 for none */
+    bool inDocument, inPage, added, deleted;
+};
+
+struct FAKE_BOX { HWND owner; std::string text, caption; UINT style; };
+
+struct FAKE_SYSTEM {
+    std::vector<FAKE_PORT> ports;
+    std::vector<FAKE_PRINTER> printers;
+    std::vector<std::string> drivers;
+    std::map<std::string, uint64_t> files;
+    std::set<std::string> devices;
+    std::map<std::string, DWORD> refusals;  /* OpenPrinterA fails by name */
+    std::vector<FAKE_FAULT> faults;
+
+    std::vector<std::string> log;
+    std::vector<FAKE_JOB> jobs;
+    std::map<uintptr_t, FAKE_HANDLE> handles;
+    std::vector<std::string> problems;
+    std::vector<FAKE_BOX> boxes;
+};
+
+extern FAKE_SYSTEM Fake;
+
+void InstallFakeSystem(void);
+/* A problem of the caller's, unless it holds. */
+void FakeExpect(bool holds, const std::string &problem);
+/* The calls of an entry in the log so far. */
+int FakeCalls(const char *entry);
+/* What is wrong now: the problems and every handle still open. */
+std::vector<std::string> FakeDefects(void);
+/* The call log, faulted calls marked. */
+std::string FakeLog(void);
+
+#endif

@@ -1,0 +1,154 @@
+/* What needs a real control inside the test process: the refresh's
+   reconcile of a real list view, and the path read from a real edit. */
+#include "fake_system.h"
+#include "ports.h"
+#include "resource.h"
+#include "shell.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+/* A top-level window holding the one control under test. */
+HWND MakeWindow(const char *className, DWORD style, int id, HWND *control)
+{
+    InitCommonControls();
+    HWND main = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, NULL, NULL, NULL, NULL);
+    *control = CreateWindowExA(0, className, "", WS_CHILD | style, 0, 0, 380, 280, main, (HMENU)(INT_PTR)id,
+                               NULL, NULL);
+    return main;
+}
+
+/* Each item's text, "*" before a ticked one. */
+std::vector<std::string> Items(void)
+{
+    std::vector<std::string> items;
+    int count = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        char text[PORT_LABEL_SIZE];
+        GetPortListItemText(i, 0, text);
+        items.push_back((GetPortCheckState(i) == PORT_CHECKED ? "*" : "") + std::string(text));
+    }
+    return items;
+}
+
+struct REFRESH_ROW {
+    const char *what;
+    std::vector<FAKE_PORT> before;
+    std::vector<int> ticked;
+    std::vector<FAKE_PORT> after;
+    std::vector<std::string> items;     /* the list after the refresh */
+    std::vector<std::string> reported;  /* ticked ports that vanished, in list order */
+};
+
+} // namespace
+
+TEST(PortList, RefreshReconcilesTheList)
+{
+    REFRESH_ROW rows[] = {
+        {"a ticked port that vanished is reported by its name, never as a format, and removed; an unticked one "
+         "silently", {{"LPT1:"}, {"LPT%s%d:"}, {"LPT3:"}, {"LPT4:"}}, {1, 3}, {{"LPT1:"}, {"LPT4:"}},
+         {"LPT1:", "*LPT4:"}, {"LPT%s%d:"}},
+        {"a new port enters unticked at its row's index", {{"LPT1:"}, {"LPT3:"}}, {1},
+         {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {"LPT1:", "LPT2:", "*LPT3:"}, {}},
+        {"another order refills the list in row order, each survivor keeping its tick",
+         {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {0, 2}, {{"LPT3:"}, {"LPT2:"}, {"LPT1:"}, {"LPT4:"}},
+         {"*LPT3:", "LPT2:", "*LPT1:", "LPT4:"}, {}},
+        {"another order with a ticked port gone", {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {1, 2}, {{"LPT3:"}, {"LPT1:"}},
+         {"*LPT3:", "LPT1:"}, {"LPT2:"}},
+    };
+    for (const REFRESH_ROW &row : rows) {
+        InstallFakeSystem();
+        Fake.ports = row.before;
+        HWND list, main = MakeWindow(WC_LISTVIEWA, LVS_REPORT, IDC_PORTLIST, &list);
+        ASSERT_TRUE(InitPortList(main)) << row.what;
+        for (int tick : row.ticked)
+            SetPortCheckState(tick, PORT_CHECKED);
+        Fake.ports = row.after;
+        RebuildPortTable();
+        EXPECT_EQ(Items(), row.items) << row.what;
+        std::vector<std::string> boxes, expected;
+        for (const FAKE_BOX &box : Fake.boxes)
+            boxes.push_back(box.caption + ": " + box.text + (box.owner ? " (owned)" : ""));
+        for (const std::string &port : row.reported)
+            expected.push_back("Port Error: Selected Port " + port + " is no longer valid!");
+        EXPECT_EQ(boxes, expected) << row.what;
+        TogglePortCheck(-1);    /* a double click on the empty area */
+        EXPECT_EQ(Items(), row.items) << row.what;
+        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
+        ResetSystemCalls();
+        DestroyWindow(main);
+    }
+}
+
+namespace {
+
+struct PATH_ROW {
+    std::string text;
+    BOOL accepted;
+};
+
+/* In a double-byte code page Windows' edit ends WM_GETTEXT before a
+   character that does not fit whole, and returns a shorter text; Wine's
+   copies the lead byte. The edit answers as Windows' when asked to. */
+WNDPROC EditProc;
+
+LRESULT CALLBACK AsWindowsEdit(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT length = CallWindowProcA(EditProc, edit, message, wParam, lParam);
+    if (message != WM_GETTEXT || length <= 0)
+        return length;
+    char *text = (char *)lParam, *end = text;
+    while (*end != '\0' && !(IsDBCSLeadByte((BYTE)*end) && end[1] == '\0'))
+        end = CharNextA(end);
+    *end = '\0';
+    return end - text;
+}
+
+/* A path is read whole or refused: cut short it could name another file. */
+void CheckPaths(const std::vector<PATH_ROW> &rows, bool asWindows)
+{
+    HWND edit;
+    HWND main = MakeWindow("EDIT", ES_AUTOHSCROLL, 1, &edit);
+    if (asWindows)
+        EditProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)AsWindowsEdit);
+    FileEditWindow = edit;
+    for (const PATH_ROW &row : rows) {
+        SetWindowTextA(edit, row.text.c_str());
+        char path[MAX_PATH + 1];
+        BOOL accepted = GetInputPath(path);
+        EXPECT_EQ(accepted, row.accepted) << row.text.size() << " bytes";
+        if (row.accepted) {
+            EXPECT_EQ(path, row.text);
+        }
+    }
+    DestroyWindow(main);
+    FileEditWindow = NULL;
+}
+
+std::string PathOf(size_t length, const std::string &end = "")
+{
+    return "C:\\" + std::string(length - 3 - end.size(), 'a') + end;
+}
+
+} // namespace
+
+TEST(InputPath, ReadWholeOrRefused)
+{
+    CheckPaths({{PathOf(MAX_PATH - 1), TRUE}, {PathOf(MAX_PATH), FALSE}, {PathOf(2 * MAX_PATH), FALSE}}, false);
+}
+
+/* A double-byte character ends each path; the second would be cut at its
+   lead byte. A trail byte may have the backslash's value. */
+TEST(InputPathDoubleByte, ReadWholeOrRefused)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs code page 932; this process has " << GetACP();
+    const std::string a = "\x82\xa0";
+    CheckPaths({{PathOf(MAX_PATH - 1, a), TRUE}, {PathOf(MAX_PATH + 1, a), FALSE}, {PathOf(MAX_PATH, a), FALSE}},
+               true);
+    char path[] = "C:\\dir\\\x83\x5C.prn";
+    TruncateAtLastBackslash(path);
+    EXPECT_STREQ(path, "C:\\dir");
+}
