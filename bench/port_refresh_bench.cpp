@@ -8,7 +8,7 @@
    port comes in the middle, every tenth port is ticked. Prints one row per
    port count: medians in milliseconds, and the ratio. */
 #include "fake_system.h"
-#include "ports.h"
+#include "portlist.h"
 #include "resource.h"
 
 #include <windows.h>

@@ -1,6 +1,5 @@
-/* Runs one transfer road the way the program does: the progress goes to a
-   real status bar of a window owned by another thread (every status text is
-   a thread switch, as in a run).
+/* Runs one transfer road the way the program does: the run's own progress
+   display, into a real status bar of a window owned by another thread.
 
      vantrel_send_bench [--hidden] direct PORT FILE
      vantrel_send_bench [--hidden] installed QUEUE PORT FILE
@@ -49,17 +48,6 @@ static DWORD WINAPI WindowThread(LPVOID)
     return 0;
 }
 
-/* The run's progress texts, one status update per chunk. */
-static void ShowProgress(const char *portName, int percent)
-{
-    char text[160];
-    if (percent == SEND_STARTED)
-        snprintf(text, sizeof text, "Writing to %s", portName);
-    else
-        snprintf(text, sizeof text, "Writing to %s\t\t%d%% Completed", portName, percent);
-    SetStatusText(text);
-}
-
 static SIZE_T WorkingSet(bool peak)
 {
     PROCESS_MEMORY_COUNTERS counters = {};
@@ -88,8 +76,8 @@ int main(int argc, char **argv)
     SIZE_T before = WorkingSet(false);
     double start = UnixNow();
     const char *path = argv[argc - 1];
-    SEND_RESULT result = direct ? CopyFileToPort(path, argv[2], ShowProgress)
-                                : PrintOnInstalledPrinter(path, argv[2], argv[3], ShowProgress);
+    SEND_RESULT result = direct ? CopyFileToPort(path, argv[2], ShowSendProgress)
+                                : PrintOnInstalledPrinter(path, argv[2], argv[3], ShowSendProgress);
     double end = UnixNow();
     printf("start %.6f\nend %.6f\nresult %d\nworking_set_before %lu\nworking_set_peak %lu\n",
            start, end, result, (unsigned long)before, (unsigned long)WorkingSet(true));

@@ -26,16 +26,11 @@ static const SYSTEM_CALLS RealSystemCalls = {
     ::FindFirstFileA,
     ::FindClose,
     ::GetModuleFileNameA,
-    ::GetFileVersionInfoSizeA,
-    ::GetFileVersionInfoA,
 
     ::GetVersionExA,
     ::GetLastError,
-    ::GetSysColor,
-    ::CreateSolidBrush,
 
     ::MessageBoxA,
-    ::GetOpenFileNameA,
     ::_beginthread,
 };
 

@@ -1,13 +1,14 @@
 /* The program's one way into the spooler, files, devices and the few other
    system calls whose answers the tests must script. Each entry has the Win32
    name and signature; production binds the real API, a test replaces single
-   entries and puts them back with ResetSystemCalls. */
+   entries and puts them back with ResetSystemCalls. Only what both front
+   ends may call is here: the console program links it, and must not import
+   the window's libraries (the open-file dialog, drawing, version blocks). */
 #ifndef VANTREL_SYSCALLS_H
 #define VANTREL_SYSCALLS_H
 
 #include <windows.h>
 #include <winspool.h>
-#include <commdlg.h>
 #include <stdint.h>
 
 typedef void (__cdecl *THREAD_START_PROC)(void *);
@@ -38,18 +39,13 @@ struct SYSTEM_CALLS {
     HANDLE (WINAPI *FindFirstFileA)(LPCSTR, LPWIN32_FIND_DATAA);
     BOOL (WINAPI *FindClose)(HANDLE);
     DWORD (WINAPI *GetModuleFileNameA)(HMODULE, LPSTR, DWORD);
-    DWORD (WINAPI *GetFileVersionInfoSizeA)(LPCSTR, LPDWORD);
-    BOOL (WINAPI *GetFileVersionInfoA)(LPCSTR, DWORD, DWORD, LPVOID);
 
     /* System state and errors */
     BOOL (WINAPI *GetVersionExA)(LPOSVERSIONINFOA);
     DWORD (WINAPI *GetLastError)(void);
-    DWORD (WINAPI *GetSysColor)(int);
-    HBRUSH (WINAPI *CreateSolidBrush)(COLORREF);
 
     /* What the user sees and the worker's start */
     int (WINAPI *MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);
-    BOOL (WINAPI *GetOpenFileNameA)(LPOPENFILENAMEA);
     uintptr_t (__cdecl *_beginthread)(THREAD_START_PROC, unsigned, void *);
 };
 

@@ -2,6 +2,7 @@
    i showing PortTable row i. Every operation is a message sent to the
    control, so the send worker may call them too: the control's own thread
    carries them out. */
+#include "portlist.h"
 #include "porttable.h"
 #include "resource.h"
 
@@ -53,6 +54,15 @@ bool InitPortList(HWND mainWindow)
     InsertPortColumn(0, "Port", portWidth);
     InsertPortColumn(1, "Description", descriptionWidth);
     return FillPortTable();
+}
+
+bool FillPortTable(void)
+{
+    if (!BuildPortTable())
+        return false;
+    for (int i = 0; i < PortTableCount; ++i)
+        InsertPortListItem(i, PortTable[i].szPortName, PortTable[i].szDescription);
+    return true;
 }
 
 /* The description goes to the item the insertion reports: after a failed

@@ -6,6 +6,7 @@
    worker, so each list message is a thread switch: the reconcile reads
    each item once and matches texts through an index, never by scanning the
    list or the table once per port. */
+#include "portlist.h"
 #include "porttable.h"
 #include "syscalls.h"
 
@@ -103,16 +104,8 @@ static void ReconcilePortList(int rowCount)
     free(survivorRows);
 }
 
-/* The first fill without its list insertions; neither a missing port list
-   nor a missing printer list fails it: the rows are then fewer, or have no
-   printer. */
 void RebuildPortTable(void)
 {
-    SPOOLER_LISTS lists;
-    EnumPortsAndConnections(&lists);
-    AllocatePortTable(&lists);
-    lists.printerCount = EnumLocalPrinters(&lists.printers);
-    StorePortRows(&lists);
-    FreeSpoolerLists(&lists);
+    RefreshPortTable();
     ReconcilePortList(PortTableCount);
 }

@@ -1,5 +1,6 @@
-/* Port discovery: the port table built from the spooler's lists, the
-   check-box list that shows it, and the refresh before every run. */
+/* Port discovery: the port table, one row per port a file can be sent to,
+   built from the spooler's lists. Both front ends use it; the check-box
+   list that shows it in the window is portlist.h's. */
 #ifndef VANTREL_PORTS_H
 #define VANTREL_PORTS_H
 
@@ -9,11 +10,6 @@
 #define PORT_FIELD_SIZE     100     /* each text field of a row */
 #define PORT_LABEL_SIZE     200     /* a connection label, a list item's text */
 
-/* Check states by state-image index */
-#define PORT_CHECK_NONE     0
-#define PORT_UNCHECKED      1
-#define PORT_CHECKED        2
-
 struct PORT_ENTRY {
     char szPortName[PORT_FIELD_SIZE];     /* port name, or a connection's label */
     char szDescription[PORT_FIELD_SIZE];
@@ -22,23 +18,14 @@ struct PORT_ENTRY {
     LONG Attributes;                      /* the queue's, or PORT_NO_PRINTER */
 };
 
-/* The one table, replaced whole at every build; list item i shows row i. */
+/* The one table, replaced whole at every build. */
 extern PORT_ENTRY *PortTable;
 extern int PortTableCount;
 
-/* Port table (porttable.cpp): the first fill, which also fills the list. */
-bool FillPortTable(void);
-
-/* Port list view (portlist.cpp) */
-extern HWND PortListWindow;
-bool InitPortList(HWND mainWindow);
-void GetPortListItemText(int index, int column, char *text);
-int GetPortCheckState(int index);
-void SetPortCheckState(int index, int state);
-bool IsAnyPortChecked(void);
-void TogglePortCheck(int index);
-
-/* Port refresh before a run (portrefresh.cpp) */
-void RebuildPortTable(void);
+/* The build at start: no ports, or no list of printers, fails it. */
+bool BuildPortTable(void);
+/* The build before every run: never fails; without a list of printers the
+   rows have no printer, without ports there are fewer rows. */
+void RefreshPortTable(void);
 
 #endif

@@ -1,15 +1,29 @@
 /* The port table: one row per port a file can be sent to, built from the
-   spooler's ports, local printers and (NT family) printer connections. The
-   only window it touches is the port list, through InsertPortListItem. */
+   spooler's ports, local printers and (NT family) printer connections. It
+   touches no window. */
 #include "porttable.h"
 #include "syscalls.h"
 
+#include <winspool.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 PORT_ENTRY *PortTable;
 int PortTableCount;
+
+/* The spooler's three lists as one build reads them; FreeSpoolerLists
+   releases the buffers. */
+struct SPOOLER_LISTS {
+    bool nonNt;
+    PORT_INFO_2A *ports;
+    int portCount;
+    int excludedCount;
+    PRINTER_INFO_2A *printers;
+    int printerCount;               /* -1: the enumeration failed */
+    PRINTER_INFO_2A *connections;   /* NT family only */
+    int connectionCount;            /* -1: the enumeration failed */
+};
 
 static bool IsNonNtPlatform(void)
 {
@@ -75,7 +89,7 @@ static int EnumPrinterList(DWORD flags, PRINTER_INFO_2A **printers)
     return (int)(returned < fits ? returned : fits);
 }
 
-int EnumLocalPrinters(PRINTER_INFO_2A **printers)
+static int EnumLocalPrinters(PRINTER_INFO_2A **printers)
 {
     return EnumPrinterList(IsNonNtPlatform() ? PRINTER_ENUM_LOCAL : PRINTER_ENUM_NAME, printers);
 }
@@ -183,7 +197,7 @@ static bool FindPrinterForPort(PORT_ENTRY *row, const PRINTER_INFO_2A *printers,
     return false;
 }
 
-void EnumPortsAndConnections(SPOOLER_LISTS *lists)
+static void EnumPortsAndConnections(SPOOLER_LISTS *lists)
 {
     ZeroMemory(lists, sizeof(*lists));
     lists->nonNt = IsNonNtPlatform();
@@ -204,7 +218,7 @@ static int CountRowRooms(const SPOOLER_LISTS *lists)
 }
 
 /* An allocation that fails leaves no table: the build then stores no rows. */
-void AllocatePortTable(const SPOOLER_LISTS *lists)
+static void AllocatePortTable(const SPOOLER_LISTS *lists)
 {
     int rooms = CountRowRooms(lists);
     free(PortTable);
@@ -217,7 +231,7 @@ void AllocatePortTable(const SPOOLER_LISTS *lists)
    tell the two apart, and every later item would show the row before its
    own. False when there is no memory for the table or its
    index: no rows. */
-bool StorePortRows(const SPOOLER_LISTS *lists)
+static bool StorePortRows(const SPOOLER_LISTS *lists)
 {
     PORT_INDEX index;
     if (PortTable == NULL || !InitPortIndex(&index, CountRowRooms(lists)))
@@ -263,7 +277,7 @@ bool StorePortRows(const SPOOLER_LISTS *lists)
     return true;
 }
 
-void FreeSpoolerLists(SPOOLER_LISTS *lists)
+static void FreeSpoolerLists(SPOOLER_LISTS *lists)
 {
     free(lists->ports);
     free(lists->printers);
@@ -271,24 +285,30 @@ void FreeSpoolerLists(SPOOLER_LISTS *lists)
     ZeroMemory(lists, sizeof(*lists));
 }
 
-/* The first fill, at start-up: no ports, or no printer list, fails it. */
-bool FillPortTable(void)
+/* A port list, however it failed, leaves the table as it was: there is
+   nothing to offer. */
+bool BuildPortTable(void)
 {
     SPOOLER_LISTS lists;
     EnumPortsAndConnections(&lists);
-    if (lists.portCount == 0) {
-        FreeSpoolerLists(&lists);
-        return false;
-    }
-    AllocatePortTable(&lists);
-    lists.printerCount = EnumLocalPrinters(&lists.printers);
-    bool filled = lists.printerCount >= 0 && StorePortRows(&lists);
-    if (filled) {
-        for (int i = 0; i < PortTableCount; ++i)
-            InsertPortListItem(i, PortTable[i].szPortName, PortTable[i].szDescription);
+    bool built = false;
+    if (lists.portCount > 0) {
+        AllocatePortTable(&lists);
+        lists.printerCount = EnumLocalPrinters(&lists.printers);
+        built = lists.printerCount >= 0 && StorePortRows(&lists);
     }
     FreeSpoolerLists(&lists);
-    return filled;
+    return built;
+}
+
+void RefreshPortTable(void)
+{
+    SPOOLER_LISTS lists;
+    EnumPortsAndConnections(&lists);
+    AllocatePortTable(&lists);
+    lists.printerCount = EnumLocalPrinters(&lists.printers);
+    StorePortRows(&lists);
+    FreeSpoolerLists(&lists);
 }
 
 static unsigned HashText(const char *text)

@@ -1,10 +1,10 @@
 /* One press of "Go", on a worker thread of its own: refresh the ports, send
    the file to every ticked one by the road its row calls for, and give the
-   window back. This is the one place that tells the user what happened:
-   the progress texts, the wait cursor, every box, "Error" and "Ready", and
-   the focus. */
+   window back. The window's way of telling the user: the progress texts,
+   the wait cursor, a box for every message of a result, "Error" and
+   "Ready", and the focus. */
 #include "send.h"
-#include "ports.h"
+#include "portlist.h"
 #include "shell.h"
 #include "syscalls.h"
 
@@ -15,8 +15,9 @@
 #define PROGRESS_TEXT_SIZE  (PORT_FIELD_SIZE + 64)
 
 /* "Writing to PORT" when the bytes start to move, then the port at the left
-   and the percentage at the right edge (two tabs) after every chunk. */
-static void ShowSendProgress(const char *portName, int percent)
+   and the percentage at the right edge (two tabs) after every chunk. The
+   window never stops a transfer. */
+BOOL ShowSendProgress(const char *portName, int percent, ULONGLONG)
 {
     char text[PROGRESS_TEXT_SIZE];
     if (percent == SEND_STARTED)
@@ -25,6 +26,7 @@ static void ShowSendProgress(const char *portName, int percent)
         snprintf(text, sizeof text, "Writing to %s\t\t%d%% Completed", portName, percent);
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
     SetStatusText(text);
+    return TRUE;
 }
 
 /* Closing a modal box enables its owner, even one that was disabled before
@@ -36,72 +38,30 @@ static void ShowSendError(HWND owner, const char *text, const char *caption)
     EnableWindow(owner, FALSE);
 }
 
-static void ShowPortError(HWND owner, const char *format, const char *portName, const char *caption)
-{
-    char text[256];
-    snprintf(text, sizeof text, format, portName);
-    ShowSendError(owner, text, caption);
-}
-
-enum SEND_ROAD { ROAD_INSTALLED, ROAD_TEMPORARY, ROAD_DIRECT };
-
-/* The road the row calls for. The path is read anew for every port; a text
-   too long to be a path goes on as NULL, and each road refuses it at its
-   own first check. */
-static SEND_RESULT SendToRow(const PORT_ENTRY *row, SEND_ROAD *road)
-{
-    char buffer[INPUT_PATH_SIZE];
-    const char *path = GetInputPath(buffer) ? buffer : NULL;
-    *road = ROAD_INSTALLED;
-    if (row->Attributes != PORT_NO_PRINTER)
-        return PrintOnInstalledPrinter(path, row->szPrinterName, row->szPortName, ShowSendProgress);
-    *road = ROAD_TEMPORARY;
-    HANDLE printer = AddTemporaryPrinter(row->szPortName);
-    if (printer != NULL)
-        return PrintOnTemporaryPrinter(printer, path, row->szPortName, ShowSendProgress);
-    *road = ROAD_DIRECT;
-    return CopyFileToPort(path, row->szPortName, ShowSendProgress);
-}
-
-/* Tells the user what a result means. True when the run must stop: an
-   input-file failure would fail on every port alike. A failure on the
-   direct road first names the port that could not be written; one of a
-   temporary printer's job shows "Error" while its box is up. */
+/* A box for every message of the result, then the status: "Ready" with the
+   focus back at the file's name after an invalid one, "Error" after any
+   other failure but a port that could not be opened. A temporary printer's
+   failed job shows "Error" while its box is up. True when the run stops. */
 static bool ReportSendResult(HWND owner, SEND_RESULT result, const char *portName, SEND_ROAD road)
 {
-    if (result != SEND_OK && road == ROAD_DIRECT)
-        ShowPortError(owner, "Could not print to %s! Please check your printer connection.",
-                      portName, "Printer Error");
+    SEND_OUTCOME outcome;
+    DescribeSendResult(result, road, portName, &outcome);
     if ((result == SEND_WRITE_FAILED || result == SEND_READ_FAILED) && road == ROAD_TEMPORARY)
         ShowErrorStatus();
-    switch (result) {
-    case SEND_WRITE_FAILED:
-        ShowPortError(owner, "Error writing to %s! Please check your printer connection.",
-                      portName, "Write to Printer Error");
-        ShowErrorStatus();
-        return false;
-    case SEND_BAD_FILE_NAME:
-        ShowSendError(owner, "Selected Filename is invalid!\nPlease check validity of the file.",
-                      "Input File Error");
+    for (int i = 0; i < outcome.messageCount; ++i)
+        ShowSendError(owner, outcome.messages[i].text, outcome.messages[i].caption);
+    if (result == SEND_BAD_FILE_NAME)
         ShowReadyStatus();
-        return true;
-    case SEND_READ_FAILED:
-        ShowSendError(owner, "Selected file could not be read", "Input File Read Error");
+    else if (result != SEND_OK && result != SEND_PORT_OPEN_FAILED)
         ShowErrorStatus();
-        return true;
-    case SEND_OPEN_FAILED:
-        ShowSendError(owner, "Input file can't be opened!", "Input File Error");
-        ShowErrorStatus();
-        return true;
-    default:
-        /* SEND_OK; SEND_PORT_OPEN_FAILED has had its "Printer Error". */
-        return false;
-    }
+    return outcome.stopsRun;
 }
 
 /* True when the run stopped on an invalid file name. The items are counted
    after the refresh: a ticked port that a new one pushed down is still
-   sent. Item i shows row i; a row past the end of the table is never read. */
+   sent. Item i shows row i; a row past the end of the table is never read.
+   The path is read anew for every port; a text too long to be a path goes
+   on as NULL, and each road refuses it at its own first check. */
 static bool SendToCheckedPorts(HWND owner)
 {
     RebuildPortTable();
@@ -110,8 +70,10 @@ static bool SendToCheckedPorts(HWND owner)
         if (GetPortCheckState(i) != PORT_CHECKED)
             continue;
         const PORT_ENTRY *row = &PortTable[i];
+        char buffer[INPUT_PATH_SIZE];
+        const char *path = GetInputPath(buffer) ? buffer : NULL;
         SEND_ROAD road;
-        SEND_RESULT result = SendToRow(row, &road);
+        SEND_RESULT result = SendToPort(row, path, ShowSendProgress, &road);
         if (ReportSendResult(owner, result, row->szPortName, road))
             return result == SEND_BAD_FILE_NAME;
     }

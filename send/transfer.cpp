@@ -108,15 +108,16 @@ static SEND_RESULT CopyChunks(HANDLE file, HANDLE target, CHUNK_WRITER write, co
         if (!write(target, ChunkBuffer, count, &taken))
             return SEND_WRITE_FAILED;
         total += taken;
-        progress(portName, ProgressPercent(total, size));
+        if (!progress(portName, ProgressPercent(total, size), total))
+            return SEND_CANCELLED;
         if (remaining < SEND_CHUNK_SIZE)
             return SEND_OK;
         remaining -= SEND_CHUNK_SIZE;
     }
 }
 
-/* Gives SEND_OK, SEND_WRITE_FAILED or SEND_READ_FAILED; the job and the
-   file stay with the caller. */
+/* Gives SEND_OK, SEND_WRITE_FAILED, SEND_READ_FAILED or SEND_CANCELLED;
+   the job and the file stay with the caller. */
 static SEND_RESULT CopyFileToJob(HANDLE file, HANDLE printer, const char *portName, SEND_PROGRESS progress)
 {
     return CopyChunks(file, printer, WriteRawChunk, portName, progress);
@@ -134,8 +135,8 @@ SEND_RESULT PrintOnInstalledPrinter(const char *path, const char *printerName, c
     HANDLE printer;
     if (Sys.OpenPrinterA(const_cast<char *>(printerName), &printer, NULL)) {
         if (StartRawJob(printer, path)) {
-            progress(portName, SEND_STARTED);
-            result = CopyFileToJob(file, printer, portName, progress);
+            result = progress(portName, SEND_STARTED, 0) ? CopyFileToJob(file, printer, portName, progress)
+                                                         : SEND_CANCELLED;
             result = EndRawJob(printer, result);
         }
         Sys.ClosePrinter(printer);
@@ -183,9 +184,9 @@ static HANDLE AddPrinterUnderFreeName(char *driverName, const char *portName)
     return NULL;
 }
 
-/* No driver, or no list of drivers, gives none: the run then writes to the
-   port device itself. */
-HANDLE AddTemporaryPrinter(const char *portName)
+/* The installed drivers, the first of which a temporary printer uses;
+   NULL when there is none or the list cannot be read. The caller frees it. */
+static DRIVER_INFO_1A *EnumPrinterDrivers(void)
 {
     DWORD needed = 0;
     DWORD count = 0;
@@ -193,15 +194,33 @@ HANDLE AddTemporaryPrinter(const char *portName)
     if (needed == 0)
         return NULL;
     BYTE *drivers = (BYTE *)malloc(needed);
+    if (drivers != NULL && Sys.EnumPrinterDriversA(NULL, NULL, 1, drivers, needed, &needed, &count) && count > 0)
+        return (DRIVER_INFO_1A *)drivers;
+    free(drivers);
+    return NULL;
+}
+
+/* No driver, or no list of drivers, gives none: the run then writes to the
+   port device itself. */
+HANDLE AddTemporaryPrinter(const char *portName)
+{
+    DRIVER_INFO_1A *drivers = EnumPrinterDrivers();
     if (drivers == NULL)
         return NULL;
-
-    HANDLE printer = NULL;
-    if (Sys.EnumPrinterDriversA(NULL, NULL, 1, drivers, needed, &needed, &count) && count > 0)
-        printer = AddPrinterUnderFreeName(((DRIVER_INFO_1A *)drivers)->pName, portName);
+    HANDLE printer = AddPrinterUnderFreeName(drivers->pName, portName);
     /* pDriverName pointed into the list until AddPrinterA returned. */
     free(drivers);
     return printer;
+}
+
+BOOL GetTemporaryPrinterDriver(char *name, int size)
+{
+    DRIVER_INFO_1A *drivers = EnumPrinterDrivers();
+    if (drivers == NULL)
+        return FALSE;
+    snprintf(name, size, "%s", drivers->pName ? drivers->pName : "");
+    free(drivers);
+    return TRUE;
 }
 
 /* Everything but the printer itself, which the caller deletes whatever
@@ -214,12 +233,12 @@ static SEND_RESULT SendToTemporaryPrinter(HANDLE printer, const char *path, cons
     if (result != SEND_OK)
         return result;
 
-    progress(portName, SEND_STARTED);
-    result = SEND_WRITE_FAILED;
-    if (StartRawJob(printer, path)) {
-        result = CopyFileToJob(file, printer, portName, progress);
-        result = EndRawJob(printer, result);
-    }
+    if (!progress(portName, SEND_STARTED, 0))
+        result = SEND_CANCELLED;
+    else if (!StartRawJob(printer, path))
+        result = SEND_WRITE_FAILED;
+    else
+        result = EndRawJob(printer, CopyFileToJob(file, printer, portName, progress));
     Sys.CloseHandle(file);
     return result;
 }
@@ -272,8 +291,8 @@ SEND_RESULT CopyFileToPort(const char *path, const char *portName, SEND_PROGRESS
         return SEND_OPEN_FAILED;
     }
 
-    progress(portName, 0);
-    SEND_RESULT result = CopyChunks(file, port, WritePortChunk, portName, progress);
+    SEND_RESULT result = progress(portName, 0, 0) ? CopyChunks(file, port, WritePortChunk, portName, progress)
+                                                  : SEND_CANCELLED;
     Sys.CloseHandle(port);
     Sys.CloseHandle(file);
     return result;

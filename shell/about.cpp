@@ -41,7 +41,7 @@ static void FillAboutTexts(HWND dialog)
         return;     /* a cut path would name another file */
 
     DWORD handle = 0;
-    DWORD size = Sys.GetFileVersionInfoSizeA(path, &handle);
+    DWORD size = GetFileVersionInfoSizeA(path, &handle);
     if (size == 0)
         return;
     HLOCAL memory = LocalAlloc(LHND, size);
@@ -49,7 +49,7 @@ static void FillAboutTexts(HWND dialog)
         return;
     void *block = LocalLock(memory);
     if (block != NULL) {
-        if (Sys.GetFileVersionInfoA(path, handle, size, block))
+        if (GetFileVersionInfoA(path, handle, size, block))
             ShowVersionStrings(dialog, block);
         LocalUnlock(memory);
     }
@@ -132,7 +132,7 @@ static void CombineThroughMask(HDC source, HDC mask, HDC work, int width, int he
 
 static BOOL FillWithColor(HDC dc, COLORREF color, int width, int height)
 {
-    HBRUSH brush = Sys.CreateSolidBrush(color);
+    HBRUSH brush = CreateSolidBrush(color);
     if (brush == NULL)
         return FALSE;
     HGDIOBJ previous = SelectObject(dc, brush);
@@ -146,7 +146,7 @@ static BOOL FillWithColor(HDC dc, COLORREF color, int width, int height)
    itself. Whatever cannot be made leaves the bitmap as it was. */
 void ReplaceKeyColor(HWND window, HBITMAP bitmap)
 {
-    COLORREF face = Sys.GetSysColor(COLOR_BTNFACE);
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
     if (face == KEY_COLOR || window == NULL || bitmap == NULL)
         return;
     HDC screen = GetDC(window);

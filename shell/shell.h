@@ -45,6 +45,11 @@ void TruncateAtLastBackslash(char *path);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL BrowseForPrinterFile(HWND owner, char *path, char *title);
 
+/* Send run (send/sendrun.cpp): the worker thread of one "Go", and how it
+   shows a transfer's progress. */
+void __cdecl SendThreadProc(void *argument);
+BOOL ShowSendProgress(const char *portName, int percent, ULONGLONG bytesSent);
+
 /* About box and logo (about.cpp) */
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 POINT GetCentredPosition(const RECT *owner, const RECT *client);

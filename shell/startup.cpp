@@ -1,7 +1,7 @@
 /* Start-up: registers the main window's class, builds the window from its
    template, fills it, runs the message loop and hands back the exit code. */
 #include "shell.h"
-#include "ports.h"
+#include "portlist.h"
 #include "resource.h"
 #include "syscalls.h"
 

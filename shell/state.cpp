@@ -1,5 +1,5 @@
 #include "shell.h"
-#include "ports.h"
+#include "portlist.h"
 
 #include <commctrl.h>
 

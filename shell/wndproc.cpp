@@ -2,12 +2,12 @@
    ports on a double click, starts a send run, opens the About box and the
    open-file dialog, and draws the logo. */
 #include "shell.h"
-#include "ports.h"
+#include "portlist.h"
 #include "resource.h"
-#include "send.h"
 #include "syscalls.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #define BROWSE_PATH_SIZE    260
 #define BROWSE_TITLE_SIZE   512
@@ -80,7 +80,7 @@ BOOL BrowseForPrinterFile(HWND owner, char *path, char *title)
     OpenFileName.lCustData = 0;
     OpenFileName.lpfnHook = NULL;
     OpenFileName.lpTemplateName = NULL;
-    return Sys.GetOpenFileNameA(&OpenFileName);
+    return GetOpenFileNameA(&OpenFileName);
 }
 
 /* The dialog always starts on "*.prn", never on the edit's current path. */

@@ -394,8 +394,8 @@ static int WINAPI FakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
 }
 
 /* Every entry in the seam's order, so that a new one fails the build here;
-   those that neither the roads nor the port table and list call (start-up,
-   About, the file dialog, the worker's start) stay the system's. */
+   those that neither the roads nor the port table and list call (start-up
+   and the worker's start) stay the system's. */
 void InstallFakeSystem(void)
 {
     Fake = FAKE_SYSTEM();
@@ -403,8 +403,7 @@ void InstallFakeSystem(void)
                        FakeOpenPrinterA, FakeClosePrinter, FakeStartDocPrinterA, FakeStartPagePrinter,
                        FakeWritePrinter, FakeEndPagePrinter, FakeEndDocPrinter, FakeAbortPrinter, FakeCreateFileA,
                        FakeReadFile, FakeWriteFile, FakeGetFileSize, FakeGetFileAttributesA, FakeCloseHandle,
-                       FindFirstFileA, FindClose, GetModuleFileNameA, GetFileVersionInfoSizeA, GetFileVersionInfoA,
-                       GetVersionExA, GetLastError, GetSysColor, CreateSolidBrush, FakeMessageBoxA, GetOpenFileNameA,
+                       FindFirstFileA, FindClose, GetModuleFileNameA, GetVersionExA, GetLastError, FakeMessageBoxA,
                        _beginthread};
 }
 

@@ -21,8 +21,8 @@
 
    InstallFakeSystem() binds the Sys entries of the spooler, files,
    devices and MessageBoxA to the fake and empties the model; the last
-   error, the platform's version and the entries only start-up, About and
-   the file dialog use stay the system's. ResetSystemCalls() puts the real
+   error, the platform's version and the entries only start-up uses stay
+   the system's. ResetSystemCalls() puts the real
    API back. One thread at a time. */
 #ifndef VANTREL_FAKE_SYSTEM_H
 #define VANTREL_FAKE_SYSTEM_H

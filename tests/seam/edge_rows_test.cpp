@@ -58,7 +58,7 @@ void CheckTableRows(const std::vector<TABLE_ROW> &rows)
         Fake.ports = row.ports;
         Fake.printers = row.printers;
         Fake.faults = row.faults;
-        bool filled = FillPortTable();
+        bool filled = BuildPortTable();
         ResetSystemCalls();
         std::vector<std::string> table;
         for (int i = 0; filled && i < PortTableCount; ++i) {

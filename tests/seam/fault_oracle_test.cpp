@@ -33,6 +33,7 @@ struct CASE {
     uint64_t size;
     std::vector<FAKE_FAULT> faults;
     const char *path;
+    size_t stopAt = 0;      /* the progress report that says stop, from 1; 0 for none */
 };
 
 const CASE *Current;
@@ -42,7 +43,7 @@ std::vector<int> Percents;
    started, or the file is open on the temporary road; 0 with port and file
    open on the direct road), then no percentage beyond what the far end
    has taken. */
-void CheckProgress(const char *portName, int percent)
+BOOL CheckProgress(const char *portName, int percent, ULONGLONG)
 {
     bool file = false, device = false, page = false;
     for (const auto &entry : Fake.handles) {
@@ -61,6 +62,7 @@ void CheckProgress(const char *portName, int percent)
                    "the start " + shown + " before the job or file is open");
     FakeExpect(strcmp(portName, Port) == 0, std::string("progress for ") + portName);
     Percents.push_back(percent);
+    return Percents.size() != Current->stopAt;
 }
 
 SEND_RESULT Run(const CASE &run)
@@ -145,7 +147,7 @@ void CheckOutcome(const CASE &run, SEND_RESULT result, SEND_RESULT expected, boo
         FakeExpect(Percents.size() == run.size / Chunk + 2 && Percents.back() == (run.size ? 100 : 0),
                    "success after " + std::to_string(Percents.size()) + " progress reports");
     }
-    if (run.faults.empty()) {
+    if (run.faults.empty() && run.stopAt == 0) {
         FakeExpect(FakeCalls("ReadFile") == (int)(run.size / Chunk + 1) &&
                    FakeCalls("ReadFile") == FakeCalls(run.road == DIRECT ? "WriteFile" : "WritePrinter"),
                    "not one read and one write a chunk, and one more");
@@ -207,6 +209,22 @@ TEST(FaultOracle, EveryCallOfEachRoadFailsOrAnswersShort)
         }
     }
     printf("fault oracle: %d single-fault cases over 3 roads and 5 sizes\n", cases);
+}
+
+/* A front end may stop a transfer at any report (the console's Ctrl+C): at
+   once, with the job aborted and never ended, a temporary printer deleted
+   and everything closed, the model's other invariants holding. */
+TEST(FaultOracle, AStopAtAnyProgressReportCancelsAtOnce)
+{
+    for (ROAD road : {INSTALLED, TEMPORARY, DIRECT}) {
+        for (uint64_t size : {(uint64_t)1, 3 * Chunk + 5}) {
+            ::Run({road, size, {}, Path});
+            for (size_t stop = 1, reports = Percents.size(); stop <= reports; ++stop) {
+                Verify({road, size, {}, Path, stop}, SEND_CANCELLED);
+                EXPECT_EQ(FakeCalls("ReadFile"), (int)stop - 1) << RoadNames[road] << ", stopped at report " << stop;
+            }
+        }
+    }
 }
 
 /* Two things wrong at once: each road's own order of checks decides. A

@@ -1,7 +1,7 @@
 /* What needs a real control inside the test process: the refresh's
    reconcile of a real list view, and the path read from a real edit. */
 #include "fake_system.h"
-#include "ports.h"
+#include "portlist.h"
 #include "resource.h"
 #include "shell.h"
 
