@@ -40,7 +40,8 @@ static const char Usage[] =
 
 static int UsageError(const char *problem, const char *argument)
 {
-    PrintError("vantrel-send: %s%s\n\n%s", problem, argument, Usage);
+    PrintError("vantrel-send: %s%s\nUsage: vantrel-send FILE PORT [PORT ...]; vantrel-send --help tells more\n",
+               problem, argument);
     return EXIT_USAGE;
 }
 

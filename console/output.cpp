@@ -8,7 +8,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-/* The length of the progress line now shown, to blank it out again. */
+/* The progress line now shown: a chunk that changes nothing shown writes
+   nothing, and its length blanks it out again. */
+static char ProgressText[PROGRESS_LINE_SIZE];
 static int ProgressLength;
 
 static bool IsConsole(HANDLE handle)
@@ -71,7 +73,10 @@ void ShowProgressLine(const char *text)
     if (!IsConsole(GetStdHandle(STD_ERROR_HANDLE)))
         return;
     int length = lstrlenA(text);
+    if (ProgressLength > 0 && lstrcmpA(text, ProgressText) == 0)
+        return;
     PrintError("\r%s%*s", text, ProgressLength > length ? ProgressLength - length : 0, "");
+    lstrcpynA(ProgressText, text, sizeof ProgressText);
     ProgressLength = length;
 }
 
@@ -80,4 +85,5 @@ void ClearProgressLine(void)
     if (ProgressLength > 0)
         PrintError("\r%*s\r", ProgressLength, "");
     ProgressLength = 0;
+    ProgressText[0] = '\0';
 }

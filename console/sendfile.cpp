@@ -11,7 +11,6 @@
 #include <string.h>
 
 #define DETAIL_SIZE         256
-#define PROGRESS_LINE_SIZE  (PORT_FIELD_SIZE + 64)
 
 /* Set by the console's control handler, read by the transfer's progress
    report: the road then aborts its job, deletes its temporary printer and

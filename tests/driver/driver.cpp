@@ -274,3 +274,81 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(co
     }
     return false;
 }
+
+/* One argument as the runtime's parser reads it back: quoted when it holds
+   a blank or a quote, backslashes doubled only before a quote. */
+static std::string QuoteArgument(const std::string &argument)
+{
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
+        return argument;
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
+static std::string ReadBedFile(const std::string &path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    char buffer[4096];
+    DWORD count;
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &count, NULL) && count > 0)
+        bytes.append(buffer, count);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return bytes;
+}
+
+bool RunConsole(const std::string &exe, const std::vector<std::string> &arguments, CONSOLE_RUN *run,
+                const std::function<void(const PROCESS_INFORMATION &)> &whileRunning)
+{
+    *run = CONSOLE_RUN{1000, "", ""};
+    std::string line = QuoteArgument(exe);
+    for (const std::string &argument : arguments)
+        line += " " + QuoteArgument(argument);
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
+    std::string outPath = BedPath("console-out.txt"), errPath = BedPath("console-err.txt");
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
+    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
+    HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process = {};
+    std::vector<char> writable(line.begin(), line.end());
+    writable.push_back('\0');
+    bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
+                   CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
+    for (HANDLE handle : {out, err, in})
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    if (!started)
+        return false;
+    if (whileRunning)
+        whileRunning(process);
+    bool ended = WaitForSingleObject(process.hProcess, RUN_DEADLINE) == WAIT_OBJECT_0 &&
+                 GetExitCodeProcess(process.hProcess, &run->exitCode);
+    if (!ended) {
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, START_DEADLINE);
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    run->out = ReadBedFile(outPath);
+    run->err = ReadBedFile(errPath);
+    return ended;
+}

@@ -8,7 +8,7 @@
    need the queue. This process never loads the spooler (checked after each
    test): Wine counts jobs per process and syncs its printers with CUPS only
    while no process holds the spooler. */
-#include "bed.h"
+#include "bed_test.h"
 #include "driver.h"
 #include "resource.h"
 
@@ -19,7 +19,6 @@
 namespace {
 
 const uint64_t Chunk = 524288;
-const std::vector<std::string> None;
 
 /* "Writing to PORT" (percent -1) or "Writing to PORT\t\tN% Completed". */
 bool ParseProgress(const std::string &text, std::string *port, int *percent)
@@ -36,51 +35,20 @@ bool ParseProgress(const std::string &text, std::string *port, int *percent)
            (*percent >= 0 && *percent <= 100 && text == prefix + *port + "\t\t" + std::to_string(*percent) + "% Completed");
 }
 
-class Both : public ::testing::Test {
+class Both : public BedTest {
 protected:
     void SetUp() override
     {
-        folder = std::string("e2e/") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(BedPath("e2e").c_str(), NULL);
-        CreateDirectoryA(BedPath(folder).c_str(), NULL);
+        ASSERT_NO_FATAL_FAILURE(BedTest::SetUp());
         exe = CopyExeTo(folder);
-        ASSERT_EQ(None, TemporaryPrinters()) << "left by an earlier test";
     }
 
     void TearDown() override
     {
         EXPECT_TRUE(GetModuleHandleA("winspool.drv") == NULL) << "the driver's process loaded the spooler";
         EndApp(&app);
-        Undo();
+        BedTest::TearDown();
     }
-
-    std::string CopyExeTo(const std::string &relative)
-    {
-        const char *built = getenv("VANTREL_EXE");
-        std::string copy = BedPath(relative + "/vantrel.exe");
-        EXPECT_TRUE(built && CopyFileA(WindowsPath(built).c_str(), copy.c_str(), FALSE)) << "VANTREL_EXE";
-        return copy;
-    }
-
-    /* Changes to the bed, undone in reverse when the test ends. */
-    void Change(bool done, const std::function<void()> &undo)
-    {
-        undos.push_back(undo);
-        ASSERT_TRUE(done);
-    }
-    void Undo()
-    {
-        for (auto undo = undos.rbegin(); undo != undos.rend(); ++undo)
-            (*undo)();
-        undos.clear();
-    }
-    void MapSpooler(const std::string &port, const std::string &target)
-    {
-        std::string usual = port == "LPT3:" ? "" : BedUnixPath("sinks/spool-lpt" + port.substr(3, 1) + ".bin");
-        Change(SetSpoolerMapping(port, target), [=] { SetSpoolerMapping(port, usual); });
-    }
-    void PortAdded(const std::string &port) { Change(AddPort(port), [=] { RemovePort(port); }); }
-    void PortRemoved(const std::string &port) { Change(RemovePort(port), [=] { AddPort(port); }); }
 
     /* The file is set first: the driver syncs through the edit's text. */
     void Start(const std::string &file, const std::vector<std::string> &ticked = None)
@@ -204,8 +172,7 @@ protected:
     }
 
     APP app = {};
-    std::string folder, exe;
-    std::vector<std::function<void()>> undos;
+    std::string exe;
     std::map<std::string, int> lastPercent;
 };
 
