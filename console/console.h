@@ -16,7 +16,7 @@
    is a console. Texts are in the program's code page. */
 void PrintOutput(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void PrintError(const char *format, ...) __attribute__((format(printf, 1, 2)));
-#define PROGRESS_LINE_SIZE  256
+#define PROGRESS_LINE_SIZE  512
 void ShowProgressLine(const char *text);
 void ClearProgressLine(void);
 

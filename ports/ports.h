@@ -7,8 +7,11 @@
 #include <windows.h>
 
 #define PORT_NO_PRINTER     (-1)
-#define PORT_FIELD_SIZE     100     /* each text field of a row */
-#define PORT_LABEL_SIZE     200     /* a connection label, a list item's text */
+/* Each text field of a row holds 99 characters: in UTF-8 up to three bytes
+   each. */
+#define PORT_TEXT_CHARS     99
+#define PORT_FIELD_SIZE     (3 * PORT_TEXT_CHARS + 1)
+#define PORT_LABEL_SIZE     (2 * PORT_FIELD_SIZE)   /* a connection label, a list item's text */
 
 struct PORT_ENTRY {
     char szPortName[PORT_FIELD_SIZE];     /* port name, or a connection's label */

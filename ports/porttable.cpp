@@ -146,25 +146,38 @@ static void FormatConnectionLabel(const char *portName, const char *printerName,
     label[used + length] = '\0';
 }
 
-/* Texts that are only shown (descriptions, monitors, connection labels)
-   are cut to a field's 99 bytes, before a double-byte character that would
-   not fit whole; the list item shows the same cut text, so that the two
-   still match. */
+/* A field holds PORT_TEXT_CHARS characters as the system counts them:
+   UTF-16 units where the "A" calls take UTF-8 (a character of four bytes
+   is two), else the code page's bytes. CharNextA steps byte by byte in
+   UTF-8, so its characters are walked here by their lead bytes; a text
+   that is not UTF-8 still never takes more bytes than the field has. */
 static size_t StoredLength(const char *text)
 {
-    size_t length = strlen(text);
-    if (length < PORT_FIELD_SIZE)
-        return length;
+    bool utf8 = GetACP() == CP_UTF8;
+    size_t characters = 0;
     const char *end = text;
     while (*end != '\0') {
-        const char *next = CharNextA(end);
-        if (next - text > PORT_FIELD_SIZE - 1)
+        const char *next = end + 1;
+        size_t count;
+        if (utf8) {
+            while ((*next & 0xC0) == 0x80)
+                ++next;
+            count = (unsigned char)*end >= 0xF0 ? 2 : 1;
+        } else {
+            next = CharNextA(end);
+            count = (size_t)(next - end);
+        }
+        if (characters + count > PORT_TEXT_CHARS || next - text > PORT_FIELD_SIZE - 1)
             break;
+        characters += count;
         end = next;
     }
     return (size_t)(end - text);
 }
 
+/* Texts that are only shown (descriptions, monitors, connection labels)
+   are cut to a field's characters, before one that would not fit whole;
+   the list item shows the same cut text, so that the two still match. */
 static void CopyFieldText(char *field, const char *text)
 {
     if (text == NULL)
@@ -179,7 +192,7 @@ static void CopyFieldText(char *field, const char *text)
    port or printer. */
 static bool FitsField(const char *text)
 {
-    return text != NULL && strlen(text) < PORT_FIELD_SIZE;
+    return text != NULL && text[StoredLength(text)] == '\0';
 }
 
 /* A printer uses the port whose whole name it gives; a port name that

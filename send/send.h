@@ -49,7 +49,7 @@ SEND_RESULT SendToPort(const PORT_ENTRY *row, const char *path, SEND_PROGRESS pr
 /* What a result means to the user: the messages in the order they are
    shown, and whether the run stops (the input file failed, which every
    later port would fail alike, or the user stopped it). */
-#define SEND_MESSAGE_SIZE       256
+#define SEND_MESSAGE_SIZE       (PORT_FIELD_SIZE + 100)
 struct SEND_MESSAGE {
     const char *caption;
     char text[SEND_MESSAGE_SIZE];

@@ -22,9 +22,12 @@ extern HWND MainWindowHandle;
    refused meanwhile, since it would cut a job short. */
 extern volatile LONG SendRunActive;
 
-/* Room for a path of MAX_PATH - 1 characters and one more, which shows a
-   text too long to be read whole. */
-#define INPUT_PATH_SIZE     (MAX_PATH + 1)
+/* A path Windows takes has MAX_PATH - 1 characters at most; in UTF-8 a
+   character takes up to three bytes (four for a pair of UTF-16 units).
+   The room beyond them shows a text too long to be a path even when the
+   edit stops before a character that does not fit whole. */
+#define INPUT_PATH_BYTES    (3 * (MAX_PATH - 1))
+#define INPUT_PATH_SIZE     (INPUT_PATH_BYTES + 5)
 
 /* Status bar and controls (state.cpp) */
 void SetStatusText(const char *text);
@@ -32,6 +35,7 @@ void ShowReadyStatus(void);
 void ShowErrorStatus(void);
 void EnableMainControls(HWND window, BOOL enable);
 BOOL GetInputPath(char *path);
+BOOL IsPathLengthAllowed(const char *path);
 
 /* Start-up (startup.cpp) */
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showState);

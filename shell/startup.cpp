@@ -8,7 +8,6 @@
 #include <commctrl.h>
 
 #define MAIN_WINDOW_CLASS   "FirmwareUpdate"
-#define DEFAULT_PATH_SIZE   256
 
 static void RegisterMainWindowClass(HINSTANCE instance)
 {
@@ -72,11 +71,12 @@ static BOOL AppendToPath(char *path, int size, const char *text)
     return TRUE;
 }
 
-/* Offers the first "*.prn" beside the program. A path that does not fit is
-   not offered at all: a cut one would name some other file. */
+/* Offers the first "*.prn" beside the program. A path that does not fit, or
+   that the edit's reader would refuse, is not offered at all: a cut one
+   would name some other file. */
 void SetDefaultPrinterFile(void)
 {
-    char path[DEFAULT_PATH_SIZE];
+    char path[INPUT_PATH_SIZE];
     DWORD length = Sys.GetModuleFileNameA(NULL, path, sizeof(path));
     if (length == 0 || length >= sizeof(path))
         return;
@@ -89,7 +89,8 @@ void SetDefaultPrinterFile(void)
     if (search == INVALID_HANDLE_VALUE)
         return;
     TruncateAtLastBackslash(path);
-    if (AppendToPath(path, sizeof(path), "\\") && AppendToPath(path, sizeof(path), found.cFileName))
+    if (AppendToPath(path, sizeof(path), "\\") && AppendToPath(path, sizeof(path), found.cFileName) &&
+        IsPathLengthAllowed(path))
         SendMessageA(FileEditWindow, WM_SETTEXT, 0, (LPARAM)path);
     Sys.FindClose(search);
 }

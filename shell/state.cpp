@@ -44,15 +44,31 @@ void EnableMainControls(HWND window, BOOL enable)
     EnableWindow(window, enable);
 }
 
-/* The file edit's text, read anew for every port. FALSE for a text longer
-   than MAX_PATH - 1 characters: cut short, it could name another file. The
-   length is asked first, since in a double-byte code page WM_GETTEXT may
-   stop before a lead byte and return less than a full buffer. */
+/* The limit that counts is the system's: MAX_PATH - 1 characters. Where the
+   "A" calls take UTF-8 (Windows 10 version 1903 on, by the manifest) those
+   are UTF-16 units, up to three bytes each; in any other code page the
+   calls take MAX_PATH - 1 bytes. */
+BOOL IsPathLengthAllowed(const char *path)
+{
+    int bytes = lstrlenA(path);
+    if (bytes <= MAX_PATH - 1)
+        return TRUE;
+    if (GetACP() != CP_UTF8 || bytes > INPUT_PATH_BYTES)
+        return FALSE;
+    int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, NULL, 0);
+    return units > 0 && units - 1 <= MAX_PATH - 1;
+}
+
+/* The file edit's text, read anew for every port; FALSE for a text too long
+   to be a path: cut short, it could name another file. The length is asked
+   first, and a read that fills the buffer is not taken either, since an
+   edit may stop before a character that does not fit and return less. */
 BOOL GetInputPath(char *path)
 {
     path[0] = '\0';
-    if (SendMessageA(FileEditWindow, WM_GETTEXTLENGTH, 0, 0) > MAX_PATH - 1)
+    if (SendMessageA(FileEditWindow, WM_GETTEXTLENGTH, 0, 0) > INPUT_PATH_BYTES)
         return FALSE;
     LRESULT length = SendMessageA(FileEditWindow, WM_GETTEXT, INPUT_PATH_SIZE, (LPARAM)path);
-    return length <= MAX_PATH - 1;
+    path[INPUT_PATH_SIZE - 1] = '\0';
+    return length >= 0 && length <= INPUT_PATH_BYTES && IsPathLengthAllowed(path);
 }

@@ -9,7 +9,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#define BROWSE_PATH_SIZE    260
+#define BROWSE_PATH_SIZE    INPUT_PATH_SIZE
 #define BROWSE_TITLE_SIZE   512
 
 /* Filled whole at every Browse. */

@@ -116,7 +116,7 @@ void CheckPaths(const std::vector<PATH_ROW> &rows, bool asWindows)
     FileEditWindow = edit;
     for (const PATH_ROW &row : rows) {
         SetWindowTextA(edit, row.text.c_str());
-        char path[MAX_PATH + 1];
+        char path[INPUT_PATH_SIZE];
         BOOL accepted = GetInputPath(path);
         EXPECT_EQ(accepted, row.accepted) << row.text.size() << " bytes";
         if (row.accepted) {
