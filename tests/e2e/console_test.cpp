@@ -112,10 +112,11 @@ TEST_F(Console, ListsThePortsOfTheWindowWithTheirRoads)
 }
 
 /* Every road of the profile in one run, in the order given, not the
-   list's; one result line each, nothing on standard error. */
+   list's, for a file named in characters of no single ANSI code page; one
+   result line each, nothing on standard error. */
 TEST_F(Console, SendsByEveryRoadInTheOrderGiven)
 {
-    BED_FILE file = MakeBedFile(folder + "/firmware.bin", 2 * Chunk + 3, 31);
+    BED_FILE file = MakeBedFile(folder + "/Прошивка 固件 😀.bin", 2 * Chunk + 3, 31);
     std::vector<std::string> ports = {"LPT2:", "LPT1:"};
     if (spool)
         ports.insert(ports.begin() + 1, QueuePort());

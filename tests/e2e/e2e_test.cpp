@@ -68,6 +68,18 @@ protected:
         ASSERT_EQ(path, Text(Control(app, IDC_FILENAME)));
     }
 
+    /* The file chosen in the open-file dialog, which must put it in the edit. */
+    void Browse(const std::string &path)
+    {
+        PostClick(Control(app, IDC_BROWSE));
+        HWND dialog = WaitForDialog(app);
+        ASSERT_EQ("Open", Text(dialog)) << "no open-file dialog";
+        SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, (LPARAM)path.c_str());
+        PostClick(GetDlgItem(dialog, IDOK));
+        ASSERT_TRUE(WaitForClose(dialog)) << "the open-file dialog stayed";
+        ASSERT_EQ(path, Text(Control(app, IDC_FILENAME)));
+    }
+
     void Tick(const std::string &port, bool ticked, TICK_BY how)
     {
         std::vector<std::string> ports = PortTexts(app);
@@ -233,13 +245,7 @@ TEST_F(Spool, OnlyThePortsLeftTickedGetTheFileOnceHoweverTheyWereTicked)
     }
     BED_FILE file = MakeBedFile(folder + "/ticked.prn", 2 * Chunk + 7, 400);
     ASSERT_NO_FATAL_FAILURE(Start(""));
-    PostClick(Control(app, IDC_BROWSE));
-    HWND dialog = WaitForDialog(app);
-    ASSERT_EQ("Open", Text(dialog)) << "no open-file dialog";
-    SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, (LPARAM)file.path.c_str());
-    PostClick(GetDlgItem(dialog, IDOK));
-    ASSERT_TRUE(WaitForClose(dialog)) << "the open-file dialog stayed";
-    ASSERT_EQ(file.path, Text(Control(app, IDC_FILENAME)));
+    ASSERT_NO_FATAL_FAILURE(Browse(file.path));
     const struct {
         std::string port;
         bool tick;
@@ -261,6 +267,77 @@ TEST_F(Spool, OnlyThePortsLeftTickedGetTheFileOnceHoweverTheyWereTicked)
     EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath("append-lpt2.bin")));
     EXPECT_EQ(MakeBedFile(folder + "/empty.prn", 0, 0).fingerprint, Fingerprint(SinkPath("append-lpt3.bin")));
     EXPECT_EQ(std::vector<std::string>{file.fingerprint}, QueueJobsSince(before));
+}
+
+/* Characters of no single ANSI code page (Cyrillic, CJK, an emoji) in the
+   file's name and folder, beside the program: offered at start, chosen in
+   the open-file dialog, sent on each road; a port named so shows in the
+   status and in its box as it is named. */
+TEST_F(Both, AnyFileNameIsOfferedChosenAndSent)
+{
+    bool spool = BedProfile() == "spool";
+    const std::string named = "ПОРТ-日本-😀:", sink = spool ? "spool-lpt1.bin" : "device-lpt1.bin";
+    std::string relative = folder + "/Прошивка 固件 😀";
+    CreateDirectoryA(BedPath(relative).c_str(), NULL);
+    BED_FILE file = MakeBedFile(relative + "/обновление 😀.prn", Chunk + 1, 17);
+    exe = CopyExeTo(relative);
+    ASSERT_NO_FATAL_FAILURE(PortAdded(named));
+    std::vector<std::string> ports = {"LPT1:", named}, boxes = {
+        "Printer Error|Could not print to " + named + "! Please check your printer connection.|main|*"};
+    if (spool) {
+        ports.insert(ports.begin(), QueuePort());
+        Change(SetSpoolerMapping(named, "|exit 3"), [=] { SetSpoolerMapping(named, ""); });
+        boxes = {"Write to Printer Error|Error writing to " + named + "! Please check your printer connection.|main|Error"};
+    }
+    ASSERT_TRUE(FillSink(sink, ""));
+    int before = CountListenerJobs();
+    ASSERT_NO_FATAL_FAILURE(Start("", ports));
+    EXPECT_EQ(file.path, Text(Control(app, IDC_FILENAME))) << "not offered at start";
+    ASSERT_NO_FATAL_FAILURE(SetFile(BedPath(folder + "/else.prn")));
+    ASSERT_NO_FATAL_FAILURE(Browse(file.path));
+
+    ExpectRun(Go(), ports, boxes);
+
+    EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath(sink)));
+    if (spool) {
+        EXPECT_EQ(std::vector<std::string>{file.fingerprint}, QueueJobsSince(before));
+    }
+}
+
+/* The limit is the system's, MAX_PATH - 1 characters (UTF-16 units), not
+   bytes: a path of that many three-byte characters is sent; one with a
+   unit more, by a four-byte character that counts two, is refused as an
+   invalid name (it exists), never cut to a shorter one. */
+TEST_F(Spool, APathIsLimitedByItsCharactersNotItsBytes)
+{
+    /* Folders of three-byte characters under the test's, each with its
+       separator at most 80 units, then the name ending in `last`. */
+    auto pathOfUnits = [&](size_t units, const std::string &last, size_t lastUnits) {
+        std::string relative = folder;
+        size_t used = BedPath(folder).size() + lastUnits + 4;
+        for (size_t length; used < units; used += length) {
+            length = std::min<size_t>(80, units - used);
+            relative += "/";
+            for (size_t i = 0; i + 1 < length; ++i)
+                relative += "固";
+            if (used + length < units)
+                CreateDirectoryA(BedPath(relative).c_str(), NULL);
+        }
+        return relative + last + ".prn";
+    };
+    std::string fits = pathOfUnits(MAX_PATH - 1, "件", 1), over = pathOfUnits(MAX_PATH, "😀", 2);
+    BED_FILE file = MakeBedFile(fits, Chunk + 1, 259);
+    ASSERT_TRUE(RunUnixCommand("cp '" + BedUnixPath(fits) + "' '" + BedUnixPath(over) + "'", START_DEADLINE));
+    ASSERT_GT(BedPath(fits).size(), 2u * MAX_PATH) << "not a path of many bytes";
+    ASSERT_NO_FATAL_FAILURE(FillSink("spool-lpt1.bin", StaleBytes));
+    ASSERT_NO_FATAL_FAILURE(Start(BedPath(over), {"LPT1:"}));
+
+    ExpectRun(Go(), {"LPT1:"}, {"Input File Error|Selected Filename is invalid!\nPlease check validity of the file.|main|*"});
+    EXPECT_EQ(StaleFingerprint(), Fingerprint(SinkPath("spool-lpt1.bin")));
+
+    ASSERT_NO_FATAL_FAILURE(SetFile(file.path));
+    ExpectRun(Go(), {"LPT1:"}, None);
+    EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath("spool-lpt1.bin")));
 }
 
 /* Every box a run can show on the bed, with its owner, and the stop rule:
