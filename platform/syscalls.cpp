@@ -45,3 +45,19 @@ void ResetSystemCalls(void)
 {
     Sys = RealSystemCalls;
 }
+
+bool IsListInBuffer(const BYTE *buffer, DWORD size, DWORD count, size_t entrySize, const size_t *textOffsets,
+                    size_t textCount)
+{
+    if (count > size / entrySize)
+        return false;
+    uintptr_t start = (uintptr_t)buffer, end = start + size;
+    for (DWORD i = 0; i < count; ++i) {
+        for (size_t t = 0; t < textCount; ++t) {
+            uintptr_t text = *(const uintptr_t *)(buffer + i * entrySize + textOffsets[t]);
+            if (text != 0 && (text < start || text >= end))
+                return false;
+        }
+    }
+    return true;
+}

@@ -58,4 +58,13 @@ extern SYSTEM_CALLS Sys;
 /* Binds every entry to the real API again. */
 void ResetSystemCalls(void);
 
+/* An enumeration's answer is believed only when its count of entries of
+   entrySize bytes lies in the size bytes of the buffer it filled, and
+   every text those entries point to (at textOffsets within an entry) is
+   NULL or starts in that buffer. A count or a pointer that cannot be true
+   would have the caller read memory that is not the list's: the caller
+   fails such a list as if the call had failed. */
+bool IsListInBuffer(const BYTE *buffer, DWORD size, DWORD count, size_t entrySize, const size_t *textOffsets,
+                    size_t textCount);
+
 #endif

@@ -6,6 +6,7 @@
 #include "rawjob.h"
 #include "syscalls.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -71,13 +72,15 @@ static BOOL GetInputFileSize(HANDLE file, ULONGLONG *size)
 /* Fills the chunk buffer with the next `expected` bytes of the file. A read
    may return less than asked before the end (a network file): read on until
    the chunk is full. A file that ends before the size it had is a failed
-   read, never a stream sent short. */
+   read, never a stream sent short; so is a read that claims more than it
+   was asked, which would wrap the count and send bytes from wrong places. */
 static BOOL ReadChunk(HANDLE file, DWORD expected, DWORD *count)
 {
     DWORD got = 0;
     do {
+        DWORD asked = SEND_CHUNK_SIZE - got;
         DWORD read = 0;
-        if (!Sys.ReadFile(file, ChunkBuffer + got, SEND_CHUNK_SIZE - got, &read, NULL))
+        if (!Sys.ReadFile(file, ChunkBuffer + got, asked, &read, NULL) || read > asked)
             return FALSE;
         if (read == 0)
             break;
@@ -184,20 +187,23 @@ static HANDLE AddPrinterUnderFreeName(char *driverName, const char *portName)
 }
 
 /* No driver, or no list of drivers, gives none: the run then writes to the
-   port device itself. */
+   port device itself. A size past 2 GiB is no list anyone could hold. */
 HANDLE AddTemporaryPrinter(const char *portName)
 {
+    static const size_t NameText[] = {offsetof(DRIVER_INFO_1A, pName)};
     DWORD needed = 0;
     DWORD count = 0;
     Sys.EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &count);
-    if (needed == 0)
+    if (needed == 0 || needed > 0x7FFFFFFF)
         return NULL;
-    BYTE *drivers = (BYTE *)malloc(needed);
+    DWORD size = needed;
+    BYTE *drivers = (BYTE *)malloc(size);
     if (drivers == NULL)
         return NULL;
 
     HANDLE printer = NULL;
-    if (Sys.EnumPrinterDriversA(NULL, NULL, 1, drivers, needed, &needed, &count) && count > 0)
+    if (Sys.EnumPrinterDriversA(NULL, NULL, 1, drivers, size, &needed, &count) && count > 0
+        && IsListInBuffer(drivers, size, count, sizeof(DRIVER_INFO_1A), NameText, 1))
         printer = AddPrinterUnderFreeName(((DRIVER_INFO_1A *)drivers)->pName, portName);
     /* pDriverName pointed into the list until AddPrinterA returned. */
     free(drivers);
