@@ -1,6 +1,7 @@
 #include "syscalls.h"
 
 #include <process.h>
+#include <string.h>
 
 static const SYSTEM_CALLS RealSystemCalls = {
     ::EnumPortsA,
@@ -54,8 +55,9 @@ bool IsListInBuffer(const BYTE *buffer, DWORD size, DWORD count, size_t entrySiz
     uintptr_t start = (uintptr_t)buffer, end = start + size;
     for (DWORD i = 0; i < count; ++i) {
         for (size_t t = 0; t < textCount; ++t) {
-            uintptr_t text = *(const uintptr_t *)(buffer + i * entrySize + textOffsets[t]);
-            if (text != 0 && (text < start || text >= end))
+            const char *text;
+            memcpy(&text, buffer + i * entrySize + textOffsets[t], sizeof text);
+            if (text != NULL && ((uintptr_t)text < start || (uintptr_t)text >= end))
                 return false;
         }
     }
