@@ -2,9 +2,11 @@
    spooler's ports, local printers and (NT family) printer connections. It
    touches no window. */
 #include "porttable.h"
+#include "spoolerlist.h"
 #include "syscalls.h"
 
 #include <winspool.h>
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -46,6 +48,11 @@ static long ProbeResult(BOOL probed, DWORD needed)
     return (long)needed;
 }
 
+/* The texts the table reads from each entry. */
+static const size_t PortTexts[] = {offsetof(PORT_INFO_2A, pPortName), offsetof(PORT_INFO_2A, pMonitorName),
+                                   offsetof(PORT_INFO_2A, pDescription)};
+static const size_t PrinterTexts[] = {offsetof(PRINTER_INFO_2A, pPrinterName), offsetof(PRINTER_INFO_2A, pPortName)};
+
 static int EnumLocalPorts(PORT_INFO_2A **ports)
 {
     DWORD needed = 0, returned = 0;
@@ -57,14 +64,13 @@ static int EnumLocalPorts(PORT_INFO_2A **ports)
     BYTE *buffer = (BYTE *)malloc(size);
     if (buffer == NULL)
         return 0;
-    if (!Sys.EnumPortsA(NULL, 2, buffer, size, &needed, &returned)) {
+    if (!Sys.EnumPortsA(NULL, 2, buffer, size, &needed, &returned)
+        || !IsListInBuffer(buffer, size, returned, sizeof(PORT_INFO_2A), PortTexts, 3)) {
         free(buffer);
         return 0;
     }
     *ports = (PORT_INFO_2A *)buffer;
-    /* never more entries than the buffer holds, whatever the count says */
-    DWORD fits = (DWORD)(size / sizeof(PORT_INFO_2A));
-    return (int)(returned < fits ? returned : fits);
+    return (int)returned;
 }
 
 /* Both printer lists: the local printers and the connections differ in
@@ -80,13 +86,13 @@ static int EnumPrinterList(DWORD flags, PRINTER_INFO_2A **printers)
     BYTE *buffer = (BYTE *)malloc(size);
     if (buffer == NULL)
         return -1;
-    if (!Sys.EnumPrintersA(flags, NULL, 2, buffer, size, &needed, &returned)) {
+    if (!Sys.EnumPrintersA(flags, NULL, 2, buffer, size, &needed, &returned)
+        || !IsListInBuffer(buffer, size, returned, sizeof(PRINTER_INFO_2A), PrinterTexts, 2)) {
         free(buffer);
         return -1;
     }
     *printers = (PRINTER_INFO_2A *)buffer;
-    DWORD fits = (DWORD)(size / sizeof(PRINTER_INFO_2A));
-    return (int)(returned < fits ? returned : fits);
+    return (int)returned;
 }
 
 static int EnumLocalPrinters(PRINTER_INFO_2A **printers)

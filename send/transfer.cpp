@@ -4,8 +4,10 @@
    SEND_CHUNK_SIZE bytes, passes them on unchanged, reports its progress and
    closes everything it opened before it returns. None touches a window. */
 #include "rawjob.h"
+#include "spoolerlist.h"
 #include "syscalls.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -71,13 +73,15 @@ static BOOL GetInputFileSize(HANDLE file, ULONGLONG *size)
 /* Fills the chunk buffer with the next `expected` bytes of the file. A read
    may return less than asked before the end (a network file): read on until
    the chunk is full. A file that ends before the size it had is a failed
-   read, never a stream sent short. */
+   read, never a stream sent short; so is a read that claims more than it
+   was asked, which would wrap the count and send bytes from wrong places. */
 static BOOL ReadChunk(HANDLE file, DWORD expected, DWORD *count)
 {
     DWORD got = 0;
     do {
+        DWORD asked = SEND_CHUNK_SIZE - got;
         DWORD read = 0;
-        if (!Sys.ReadFile(file, ChunkBuffer + got, SEND_CHUNK_SIZE - got, &read, NULL))
+        if (!Sys.ReadFile(file, ChunkBuffer + got, asked, &read, NULL) || read > asked)
             return FALSE;
         if (read == 0)
             break;
@@ -185,16 +189,20 @@ static HANDLE AddPrinterUnderFreeName(char *driverName, const char *portName)
 }
 
 /* The installed drivers, the first of which a temporary printer uses;
-   NULL when there is none or the list cannot be read. The caller frees it. */
+   NULL when there is none or the list cannot be read. The caller frees it.
+   A size past 2 GiB is no list anyone could hold. */
 static DRIVER_INFO_1A *EnumPrinterDrivers(void)
 {
+    static const size_t NameText[] = {offsetof(DRIVER_INFO_1A, pName)};
     DWORD needed = 0;
     DWORD count = 0;
     Sys.EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &count);
-    if (needed == 0)
+    if (needed == 0 || needed > 0x7FFFFFFF)
         return NULL;
-    BYTE *drivers = (BYTE *)malloc(needed);
-    if (drivers != NULL && Sys.EnumPrinterDriversA(NULL, NULL, 1, drivers, needed, &needed, &count) && count > 0)
+    DWORD size = needed;
+    BYTE *drivers = (BYTE *)malloc(size);
+    if (drivers != NULL && Sys.EnumPrinterDriversA(NULL, NULL, 1, drivers, size, &needed, &count) && count > 0 &&
+        IsListInBuffer(drivers, size, count, sizeof(DRIVER_INFO_1A), NameText, 1))
         return (DRIVER_INFO_1A *)drivers;
     free(drivers);
     return NULL;

@@ -48,7 +48,7 @@ static BOOL Fail(DWORD error)
 
 static bool Fails(const FAKE_FAULT *fault)
 {
-    return fault != NULL && !fault->isShort;
+    return fault != NULL && fault->answer == FAULT_FAILS;
 }
 
 void FakeExpect(bool holds, const std::string &problem)
@@ -86,7 +86,14 @@ static DWORD Moved(FAKE_FAULT *fault, DWORD normal)
 {
     if (fault != NULL)
         fault->normal = normal;
-    return fault != NULL ? std::min(normal, fault->value) : normal;
+    return fault != NULL && fault->answer == FAULT_SHORT ? std::min(normal, fault->value) : normal;
+}
+
+/* The count a call gives back: the truth, or more under a fault that claims more. */
+static DWORD Claimed(const FAKE_FAULT *fault, uint64_t truth)
+{
+    uint64_t more = fault != NULL && fault->answer == FAULT_MORE ? fault->value : 0;
+    return (DWORD)std::min<uint64_t>(truth + more, MAXDWORD);
 }
 
 static HANDLE NewHandle(char kind, const std::string &name, int job)
@@ -138,7 +145,7 @@ static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
     for (const auto &item : items)
         for (const std::string &text : item)
             total += text.size() + 1;
-    *needed = (DWORD)total;
+    *needed = Claimed(fault, total);
     if (total > 0 && (buffer == NULL || size < total))
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     char *next = (char *)buffer + entrySize * items.size();
@@ -151,7 +158,7 @@ static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
         ZeroMemory(buffer + i * entrySize, entrySize);
         store(buffer + i * entrySize, texts);
     }
-    *returned = (DWORD)items.size();
+    *returned = Claimed(fault, items.size());
     return TRUE;
 }
 
@@ -304,11 +311,12 @@ static BOOL Write(const char *entry, const char *kind, HANDLE handle, const void
         return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
     FAKE_JOB *job = JobOf(sink);
     FakeExpect(job && (sink->kind == 'D' || sink->inPage), std::string(entry) + " outside a page");
-    *written = Moved(fault, count);
+    DWORD moved = Moved(fault, count);
     if (job != NULL) {
-        job->intact &= Content(job->bytes, NULL, (const BYTE *)bytes, *written);
-        job->bytes += *written;
+        job->intact &= Content(job->bytes, NULL, (const BYTE *)bytes, moved);
+        job->bytes += moved;
     }
+    *written = Claimed(fault, moved);
     return TRUE;
 }
 
@@ -348,9 +356,10 @@ static BOOL WINAPI FakeReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWO
     if (file == NULL || Fails(fault))
         return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
     uint64_t size = Fake.files[file->name];
-    *read = Moved(fault, (DWORD)std::min<uint64_t>(count, size - std::min(size, file->position)));
-    Content(file->position, (BYTE *)buffer, NULL, *read);
-    file->position += *read;
+    DWORD moved = Moved(fault, (DWORD)std::min<uint64_t>(count, size - std::min(size, file->position)));
+    Content(file->position, (BYTE *)buffer, NULL, moved);
+    file->position += moved;
+    *read = Claimed(fault, moved);
     return TRUE;
 }
 
@@ -360,9 +369,12 @@ static DWORD WINAPI FakeGetFileSize(HANDLE handle, LPDWORD high)
     FAKE_HANDLE *file = EnterOn("GetFileSize", handle, "F", &fault);
     if (file == NULL || Fails(fault))
         return Fail(fault ? fault->value : ERROR_INVALID_HANDLE), INVALID_FILE_SIZE;
-    *high = (DWORD)(Fake.files[file->name] >> 32);
+    uint64_t size = Fake.files[file->name];
+    if (fault != NULL && fault->answer == FAULT_MORE)
+        size += fault->value;
+    *high = (DWORD)(size >> 32);
     SetLastError(NO_ERROR);     /* a low part of INVALID_FILE_SIZE is then a size */
-    return (DWORD)Fake.files[file->name];
+    return (DWORD)size;
 }
 
 static DWORD WINAPI FakeGetFileAttributesA(LPCSTR path)
@@ -416,6 +428,12 @@ std::vector<std::string> FakeDefects(void)
     return defects;
 }
 
+std::string FakeAnswer(const FAKE_FAULT &fault)
+{
+    const char *const forms[] = {"fails ", "moves at most ", "claims "};
+    return forms[fault.answer] + std::to_string(fault.value) + (fault.answer == FAULT_MORE ? " more" : "");
+}
+
 std::string FakeLog(void)
 {
     std::string text;
@@ -423,7 +441,7 @@ std::string FakeLog(void)
         text += "\n    " + Fake.log[i];
         for (const FAKE_FAULT &fault : Fake.faults)
             if (fault.firedAt == (int)i)
-                text += (fault.isShort ? "  <- moves at most " : "  <- fails ") + std::to_string(fault.value);
+                text += "  <- " + FakeAnswer(fault);
     }
     return text;
 }

@@ -16,8 +16,11 @@
      opened or a printer added otherwise than the roads must.
    - A log of every call: the entry's name and what it was asked.
    - Faults: the nth call (0: every call) of an entry fails with an error,
-     or a read or write answers short; an entry may be narrowed by the
-     log's words ("EnumPrintersA local" is the local printers' list).
+     or a read or write answers short, or a call that gives back a count
+     claims more than is true: a read or write more bytes than moved, an
+     enumeration more bytes needed and more entries than it stored, a file
+     a larger size. An entry may be narrowed by the log's words
+     ("EnumPrintersA local" is the local printers' list).
 
    InstallFakeSystem() binds the Sys entries of the spooler, files,
    devices and MessageBoxA to the fake and empties the model; the last
@@ -38,11 +41,17 @@
 struct FAKE_PORT { std::string name, description = "Local Port", monitor = "Local Monitor"; };
 struct FAKE_PRINTER { std::string name, port; bool connection; };
 
+enum FAKE_ANSWER {
+    FAULT_FAILS,            /* with value as the last error */
+    FAULT_SHORT,            /* at most value bytes move */
+    FAULT_MORE              /* the counts given back are value more than the truth, at most 0xFFFFFFFF */
+};
+
 struct FAKE_FAULT {
     std::string entry;      /* the calls whose log line begins with this word or words */
     int nth;                /* the nth of them from 1; 0 for every one */
-    bool isShort;           /* false: fail with value as the last error */
-    DWORD value;            /* isShort: at most this many bytes move */
+    FAKE_ANSWER answer;
+    DWORD value;
     int seen = 0;
     int firedAt = -1;       /* the call log's index where it last fired */
     DWORD normal = 0;       /* the unfaulted answer of the read or write it cut */
@@ -94,6 +103,8 @@ void FakeExpect(bool holds, const std::string &problem);
 int FakeCalls(const char *entry);
 /* What is wrong now: the problems and every handle still open. */
 std::vector<std::string> FakeDefects(void);
+/* What a fault answers, as "fails 31", "moves at most 0", "claims 1 more". */
+std::string FakeAnswer(const FAKE_FAULT &fault);
 /* The call log, faulted calls marked. */
 std::string FakeLog(void);
 

@@ -12,7 +12,7 @@ namespace {
 const std::string Long99(99, 'P'), Long100(100, 'P'), Name100(100, 'N');
 
 struct TABLE_ROW {
-    const char *what;
+    std::string what;
     std::vector<FAKE_PORT> ports;
     std::vector<FAKE_PRINTER> printers;
     std::vector<FAKE_FAULT> faults;
@@ -22,7 +22,7 @@ struct TABLE_ROW {
 
 std::vector<TABLE_ROW> TableRows()
 {
-    FAKE_FAULT denied = {"", 1, false, ERROR_ACCESS_DENIED};
+    FAKE_FAULT denied = {"", 1, FAULT_FAILS, ERROR_ACCESS_DENIED};
     auto fault = [&](const char *entry, int nth) { FAKE_FAULT f = denied; f.entry = entry; f.nth = nth; return f; };
     return {
         {"COM and FILE ports are not offered, a repeated port once",
@@ -88,6 +88,35 @@ TEST(PortTable, Rows)
     CheckTableRows(TableRows());
 }
 
+/* Each enumeration of the fill claims one more or far more than is true.
+   One byte more needed costs only a larger buffer; any other claim fails
+   its list: no ports or no printers fail the fill, no connections leave
+   the local rows. Each list's texts are longer than an entry, so that one
+   entry more than the truth still lies in the buffer. */
+TEST(PortTable, ClaimsOfMoreFailTheirList)
+{
+    const std::string name(150, 'Q');
+    const DWORD claims[] = {1, MAXDWORD};
+    std::vector<TABLE_ROW> rows;
+    for (const char *list : {"EnumPortsA", "EnumPrintersA local", "EnumPrintersA connections"}) {
+        for (int nth : {1, 2}) {
+            for (DWORD more : claims) {
+                bool harmless = nth == 1 && more == 1, connections = strstr(list, "connections") != NULL;
+                std::vector<std::string> table = {"LPT1:=Queue", "LPT2:=", "LPT3:="};
+                if (harmless)
+                    table.push_back("NE01: on alpha=\\\\alpha\\q");
+                rows.push_back({std::string(list) + " #" + std::to_string(nth) + " claims " + std::to_string(more) +
+                                " more", {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}},
+                                {{"Queue", "LPT1:", false}, {name, "LPT9:", false}, {"\\\\alpha\\q", "NE01:", true},
+                                 {"\\\\beta\\" + name, "NE02:", true}},
+                                {{list, nth, FAULT_MORE, more}}, harmless || connections,
+                                harmless || connections ? table : std::vector<std::string>()});
+            }
+        }
+    }
+    CheckTableRows(rows);
+}
+
 /* In code page 932 a trail byte may be 0x5C, the backslash's value: the
    server name runs to the next backslash character. */
 TEST(PortTableDoubleByte, Rows)
@@ -108,11 +137,11 @@ TEST(TemporaryPrinter, NameSearch)
         {"a printer that will not open for any reason but its name is taken", driver, {"Temporary Printer_1"},
          {{"Temporary Printer_1", ERROR_ACCESS_DENIED}, {"Temporary Printer_2", ERROR_GEN_FAILURE}}, {}, "Temporary Printer_3", 3},
         {"the spooler finds the name taken when adding", driver, {},
-         {}, {{"AddPrinterA", 1, false, ERROR_PRINTER_ALREADY_EXISTS}}, "Temporary Printer_2", 2},
+         {}, {{"AddPrinterA", 1, FAULT_FAILS, ERROR_PRINTER_ALREADY_EXISTS}}, "Temporary Printer_2", 2},
         {"no driver", {}, {}, {}, {}, NULL, 0},
-        {"the driver list cannot be filled", driver, {}, {}, {{"EnumPrinterDriversA", 2, false, ERROR_GEN_FAILURE}},
+        {"the driver list cannot be filled", driver, {}, {}, {{"EnumPrinterDriversA", 2, FAULT_FAILS, ERROR_GEN_FAILURE}},
          NULL, 0},
-        {"at most 1,000 names", driver, {}, {}, {{"OpenPrinterA", 0, false, ERROR_ACCESS_DENIED}}, NULL, 1000},
+        {"at most 1,000 names", driver, {}, {}, {{"OpenPrinterA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED}}, NULL, 1000},
     };
     for (const NAME_ROW &row : rows) {
         InstallFakeSystem();

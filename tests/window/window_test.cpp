@@ -87,23 +87,29 @@ namespace {
 struct PATH_ROW {
     std::string text;
     BOOL accepted;
+    UINT lieTo = 0;                                 /* the message whose count is a lie */
+    LRESULT (*lie)(LRESULT count, WPARAM size) = NULL;
 };
 
 /* In a double-byte code page Windows' edit ends WM_GETTEXT before a
    character that does not fit whole, and returns a shorter text; Wine's
-   copies the lead byte. The edit answers as Windows' when asked to. */
+   copies the lead byte. The edit answers as Windows' when asked to, and
+   gives a row's lie for the count it names. */
 WNDPROC EditProc;
+bool AsWindows;
+const PATH_ROW *Row;
 
-LRESULT CALLBACK AsWindowsEdit(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK TestEdit(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT length = CallWindowProcA(EditProc, edit, message, wParam, lParam);
-    if (message != WM_GETTEXT || length <= 0)
-        return length;
-    char *text = (char *)lParam, *end = text;
-    while (*end != '\0' && !(IsDBCSLeadByte((BYTE)*end) && end[1] == '\0'))
-        end = CharNextA(end);
-    *end = '\0';
-    return end - text;
+    if (message == WM_GETTEXT && AsWindows && length > 0) {
+        char *text = (char *)lParam, *end = text;
+        while (*end != '\0' && !(IsDBCSLeadByte((BYTE)*end) && end[1] == '\0'))
+            end = CharNextA(end);
+        *end = '\0';
+        length = end - text;
+    }
+    return Row != NULL && Row->lie != NULL && message == Row->lieTo ? Row->lie(length, wParam) : length;
 }
 
 /* A path is read whole or refused: cut short it could name another file. */
@@ -111,14 +117,16 @@ void CheckPaths(const std::vector<PATH_ROW> &rows, bool asWindows)
 {
     HWND edit;
     HWND main = MakeWindow("EDIT", ES_AUTOHSCROLL, 1, &edit);
-    if (asWindows)
-        EditProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)AsWindowsEdit);
+    EditProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)TestEdit);
+    AsWindows = asWindows;
     FileEditWindow = edit;
     for (const PATH_ROW &row : rows) {
         SetWindowTextA(edit, row.text.c_str());
         char path[INPUT_PATH_SIZE];
+        Row = &row;
         BOOL accepted = GetInputPath(path);
-        EXPECT_EQ(accepted, row.accepted) << row.text.size() << " bytes";
+        Row = NULL;
+        EXPECT_EQ(accepted, row.accepted) << row.text.size() << " bytes, a lie to message " << row.lieTo;
         if (row.accepted) {
             EXPECT_EQ(path, row.text);
         }
@@ -137,6 +145,19 @@ std::string PathOf(size_t length, const std::string &end = "")
 TEST(InputPath, ReadWholeOrRefused)
 {
     CheckPaths({{PathOf(MAX_PATH - 1), TRUE}, {PathOf(MAX_PATH), FALSE}, {PathOf(2 * MAX_PATH), FALSE}}, false);
+}
+
+/* Counts the edit cannot mean: a path is refused, never read by them. A
+   length more than the text is one Windows may give for mixed ANSI and
+   Unicode texts: the path is then read whole. */
+TEST(InputPath, CountsBeyondTheTruth)
+{
+    const std::string path = "C:\\jobs\\image.prn";
+    auto farMore = [](LRESULT, WPARAM) -> LRESULT { return 0x7FFFFFFF; };
+    CheckPaths({{path, TRUE, WM_GETTEXTLENGTH, [](LRESULT length, WPARAM) { return length + 1; }},
+                {path, FALSE, WM_GETTEXTLENGTH, farMore},
+                {path, FALSE, WM_GETTEXT, [](LRESULT, WPARAM size) { return (LRESULT)size; }},
+                {path, FALSE, WM_GETTEXT, farMore}}, false);
 }
 
 /* A double-byte character ends each path; the second would be cut at its
