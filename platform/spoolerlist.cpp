@@ -12,10 +12,7 @@ bool IsListInBuffer(const BYTE *buffer, DWORD size, DWORD count, size_t entrySiz
         for (size_t t = 0; t < textCount; ++t) {
             const char *text;
             memcpy(&text, buffer + i * entrySize + textOffsets[t], sizeof text);
-            if (text == NULL)
-                continue;
-            if ((uintptr_t)text < start || (uintptr_t)text >= end ||
-                memchr(text, '\0', end - (uintptr_t)text) == NULL)
+            if (text != NULL && ((uintptr_t)text < start || (uintptr_t)text >= end))
                 return false;
         }
     }

@@ -10,7 +10,7 @@
 
 /* True when count entries of entrySize bytes lie in the size bytes of the
    buffer, and every text they point to (at textOffsets within an entry) is
-   NULL or starts and ends in that buffer. A caller fails any other list as
+   NULL or starts in that buffer. A caller fails any other list as
    if the call that filled it had failed. */
 bool IsListInBuffer(const BYTE *buffer, DWORD size, DWORD count, size_t entrySize, const size_t *textOffsets,
                     size_t textCount);
