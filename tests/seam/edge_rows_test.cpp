@@ -128,6 +128,34 @@ TEST(PortTableDoubleByte, Rows)
                      {"LPT1:=", "NE01: on \x83\x5C\x83\x5C=\\\\\x83\x5C\x83\x5C\\q"}}});
 }
 
+/* Where the "A" calls take UTF-8, a name holds 99 characters as the system
+   counts them, UTF-16 units (an emoji is two), whatever its bytes; a text
+   cut to fit ends on a whole character, and one that is not UTF-8 never
+   takes more than a field's bytes. Needs the test program's manifest. */
+TEST(PortTableUtf8, Rows)
+{
+    ASSERT_EQ(CP_UTF8, GetACP()) << "the program's manifest asks for UTF-8";
+    auto times = [](int count, const char *character) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += character;
+        return text;
+    };
+    const std::string fits = times(98, "固") + ":", over = times(99, "固") + ":";
+    const std::string pair = times(97, "固") + "😀", overPair = times(98, "固") + "😀";
+    const std::string port = "NE01-" + times(40, "端") + ":", server = times(60, "固");
+    CheckTableRows({
+        {"99 units are offered whole, 100 are not", {{fits}, {over}, {pair}, {overPair}},
+         {{times(98, "印") + "😀", fits, false}, {times(97, "印") + "😀", pair, false}}, {}, true,
+         {fits + "=", pair + "=" + times(97, "印") + "😀"}},
+        {"a connection label is cut before a character that does not fit", {{"LPT1:"}},
+         {{"\\\\" + server + "\\q", port, true}}, {}, true,
+         {"LPT1:=", port + " on " + times(49, "固") + "=\\\\" + server + "\\q"}},
+        {"a description that is not UTF-8", {{"LPT1:", "\xC0" + std::string(400, '\x80')}}, {}, {}, true,
+         {"LPT1:="}},
+    });
+}
+
 TEST(TemporaryPrinter, NameSearch)
 {
     const std::vector<std::string> driver = {"Raw Driver"};
