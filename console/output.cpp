@@ -67,10 +67,14 @@ void PrintError(const char *format, ...)
     va_end(arguments);
 }
 
-/* Updated in place; a log that standard error goes to gets none of it. */
+/* Updated in place; a log that standard error goes to gets none of it.
+   Where standard error goes does not change while the program runs. */
 void ShowProgressLine(const char *text)
 {
-    if (!IsConsole(GetStdHandle(STD_ERROR_HANDLE)))
+    static int errorIsConsole = -1;
+    if (errorIsConsole < 0)
+        errorIsConsole = IsConsole(GetStdHandle(STD_ERROR_HANDLE));
+    if (!errorIsConsole)
         return;
     int length = lstrlenA(text);
     if (ProgressLength > 0 && lstrcmpA(text, ProgressText) == 0)

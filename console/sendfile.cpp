@@ -15,7 +15,8 @@
 /* Set by the console's control handler, read by the transfer's progress
    report: the road then aborts its job, deletes its temporary printer and
    closes what it opened. RunEnded tells a handler that must keep the
-   process alive (the console is closing) that all of that is done. */
+   process alive (the console is closing) that all of that is done; it
+   lives as long as the process, since a handler may still wait on it. */
 static volatile LONG CancelRequested;
 static HANDLE RunEnded;
 
