@@ -112,8 +112,11 @@ static int SendToRows(const char *path, const PORT_ENTRY *const *rows, int count
 {
     int exitCode = EXIT_SENT;
     for (int i = 0; i < count; ++i) {
-        if (CancelRequested)
+        if (CancelRequested) {
+            PrintError("Sending was cancelled before %s: it and the ports after it got nothing.\n",
+                       rows[i]->szPortName);
             return EXIT_CANCELLED;
+        }
         BytesSent = 0;
         SEND_ROAD road;
         SEND_RESULT result = SendToPort(rows[i], path, ShowConsoleProgress, &road);
