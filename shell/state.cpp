@@ -2,6 +2,10 @@
 #include "portlist.h"
 
 #include <commctrl.h>
+#include <string.h>
+
+/* Room for any status text: "Writing to PORT" and the percentage. */
+#define STATUS_TEXT_SIZE    (PORT_FIELD_SIZE + 64)
 
 HINSTANCE AppInstance;
 HBITMAP LogoBitmap;
@@ -13,11 +17,24 @@ HWND StatusBarWindow;
 HWND MainWindowHandle;
 volatile LONG SendRunActive;
 
+/* The text last given to the status bar, and that bar; empty while
+   unknown. Only the run's worker sets the status, one run at a time. */
+static HWND ShownStatusBar;
+static char ShownStatusText[STATUS_TEXT_SIZE];
+
 /* The status bar has one part; a tab centres what follows it, two tabs
-   right-align it, which the progress texts rely on. */
+   right-align it, which the progress texts rely on. The worker reaches the
+   bar through a thread switch, so a text it already shows is not sent
+   again: a transfer reports after every chunk, and most reports repeat the
+   text. A text too long to be remembered is always sent. */
 void SetStatusText(const char *text)
 {
-    SendMessageA(StatusBarWindow, SB_SETTEXTA, 0, (LPARAM)text);
+    if (ShownStatusBar == StatusBarWindow && ShownStatusText[0] != '\0' && strcmp(ShownStatusText, text) == 0)
+        return;
+    ShownStatusText[0] = '\0';
+    ShownStatusBar = StatusBarWindow;
+    if (SendMessageA(StatusBarWindow, SB_SETTEXTA, 0, (LPARAM)text) && lstrlenA(text) < STATUS_TEXT_SIZE)
+        lstrcpynA(ShownStatusText, text, STATUS_TEXT_SIZE);
 }
 
 void ShowReadyStatus(void)

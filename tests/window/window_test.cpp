@@ -1,8 +1,10 @@
 /* What needs a real control inside the test process: the refresh's
-   reconcile of a real list view, and the path read from a real edit. */
+   reconcile of a real list view, the progress texts a real status bar is
+   given, and the path read from a real edit. */
 #include "fake_system.h"
 #include "portlist.h"
 #include "resource.h"
+#include "send.h"
 #include "shell.h"
 
 #include <commctrl.h>
@@ -123,6 +125,55 @@ TEST(PortList, RefreshReconcilesTheList)
         ResetSystemCalls();
         DestroyWindow(main);
     }
+}
+
+namespace {
+
+WNDPROC StatusBarProc;
+std::vector<std::string> StatusTexts;
+
+LRESULT CALLBACK RecordingStatusBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == SB_SETTEXTA)
+        StatusTexts.push_back((const char *)lParam);
+    return CallWindowProcA(StatusBarProc, bar, message, wParam, lParam);
+}
+
+} // namespace
+
+/* A transfer of 200 chunks reports after each, mostly with the text
+   already shown: the status bar is given each text the user sees once, in
+   order, and any text that differs from the one shown. */
+TEST(StatusBar, GetsEachTextTheUserSeesOnce)
+{
+    InstallFakeSystem();
+    Fake.files["C:\\big.prn"] = 200ull * SEND_CHUNK_SIZE;
+    Fake.devices.insert("LPT1:");
+    InitCommonControls();
+    HWND main = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, NULL, NULL, NULL, NULL);
+    StatusBarWindow = CreateStatusWindowA(WS_CHILD, "Ready", main, IDC_STATUSBAR);
+    StatusBarProc = (WNDPROC)SetWindowLongPtrA(StatusBarWindow, GWLP_WNDPROC, (LONG_PTR)RecordingStatusBarProc);
+    StatusTexts.clear();
+
+    EXPECT_EQ(SEND_OK, CopyFileToPort("C:\\big.prn", "LPT1:", ShowSendProgress));
+    ShowErrorStatus();
+    ShowErrorStatus();
+    ShowReadyStatus();
+    EXPECT_EQ(SEND_OK, CopyFileToPort("C:\\big.prn", "LPT1:", ShowSendProgress));
+    ShowReadyStatus();
+
+    std::vector<std::string> percentages, expected;
+    for (int percent = 0; percent <= 100; ++percent)
+        percentages.push_back("Writing to LPT1:\t\t" + std::to_string(percent) + "% Completed");
+    expected = percentages;
+    expected.insert(expected.end(), {"Error", "Ready"});
+    expected.insert(expected.end(), percentages.begin(), percentages.end());
+    expected.push_back("Ready");
+    EXPECT_EQ(expected, StatusTexts);
+    EXPECT_EQ(FakeDefects(), std::vector<std::string>());
+    ResetSystemCalls();
+    DestroyWindow(main);
+    StatusBarWindow = NULL;
 }
 
 namespace {
