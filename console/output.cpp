@@ -7,9 +7,12 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
-/* The length of the progress line now shown, to blank it out again. */
+/* The length of the progress line now shown, to blank it out again, and
+   its text: a transfer reports after every chunk, mostly the same line. */
 static int ProgressLength;
+static char ProgressText[256];
 
 static bool IsConsole(HANDLE handle)
 {
@@ -65,9 +68,13 @@ void PrintError(const char *format, ...)
     va_end(arguments);
 }
 
-/* Updated in place; a log that standard error goes to gets none of it. */
+/* Updated in place when it changes; a log that standard error goes to
+   gets none of it. */
 void ShowProgressLine(const char *text)
 {
+    if (ProgressText[0] != '\0' && strcmp(ProgressText, text) == 0)
+        return;
+    lstrcpynA(ProgressText, text, sizeof ProgressText);
     if (!IsConsole(GetStdHandle(STD_ERROR_HANDLE)))
         return;
     int length = lstrlenA(text);
@@ -77,6 +84,7 @@ void ShowProgressLine(const char *text)
 
 void ClearProgressLine(void)
 {
+    ProgressText[0] = '\0';
     if (ProgressLength > 0)
         PrintError("\r%*s\r", ProgressLength, "");
     ProgressLength = 0;
