@@ -49,7 +49,7 @@ static DWORD WINAPI WindowThread(LPVOID)
     InitCommonControlsEx(&classes);
     HWND main = CreateWindowA("STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 500, 200,
                               NULL, NULL, GetModuleHandleA(NULL), NULL);
-    StatusBarWindow = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "Ready", main, 150);
+    StatusBarWindow = CreateStatusBar(main);
     if (!Hidden && !Silent)
         ShowWindow(main, SW_SHOW);
     MSG message;

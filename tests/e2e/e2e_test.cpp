@@ -432,10 +432,10 @@ TEST_F(Both, CloseRequestsDuringALargeRunWaitForItsEnd)
 }
 
 /* The file is cut from the Unix side (Windows opens honour the program's
-   share mode 0) once the first chunks have gone. The run reports every
-   change of its percentage to the window's thread and waits for it, so
-   with that thread held the run cannot get past its next percent (a few
-   chunks) before the cut. */
+   share mode 0) once the first chunks have gone. The run hands every
+   change of its percentage to the window's thread and waits until that
+   thread has taken it, so with that thread held the run cannot get past
+   its next percent (a few chunks) before the cut. */
 TEST_F(Spool, AFileCutShortDuringTheRunIsAReadError)
 {
     std::string path = BedPath(folder + "/cut.prn");

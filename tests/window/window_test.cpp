@@ -151,7 +151,7 @@ TEST(StatusBar, GetsEachTextTheUserSeesOnce)
     Fake.devices.insert("LPT1:");
     InitCommonControls();
     HWND main = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, NULL, NULL, NULL, NULL);
-    StatusBarWindow = CreateStatusWindowA(WS_CHILD, "Ready", main, IDC_STATUSBAR);
+    StatusBarWindow = CreateStatusBar(main);
     StatusBarProc = (WNDPROC)SetWindowLongPtrA(StatusBarWindow, GWLP_WNDPROC, (LONG_PTR)RecordingStatusBarProc);
     StatusTexts.clear();
 
