@@ -1,7 +1,8 @@
 /* The port list: a report-style list view with a check box per item, item
    i showing PortTable row i. Every operation is a message sent to the
    control, so the send worker may call them too: the control's own thread
-   carries them out. */
+   carries them out. The refresh's reconcile comes to that thread as one
+   message of the list's own. */
 #include "portlist.h"
 #include "porttable.h"
 #include "resource.h"
@@ -10,6 +11,18 @@
 #include <string.h>
 
 HWND PortListWindow;
+
+/* The list view class's procedure, under the list's own. */
+static WNDPROC ListViewProc;
+
+static LRESULT CALLBACK PortListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_RECONCILE_PORTS) {
+        ReconcilePortList();
+        return 0;
+    }
+    return CallWindowProcA(ListViewProc, list, message, wParam, lParam);
+}
 
 /* The two columns share the list's width less 4 pixels, three tenths to
    the port. Integer arithmetic gives what truncating usable * 0.3 in double
@@ -44,6 +57,8 @@ bool InitPortList(HWND mainWindow)
     PortListWindow = GetDlgItem(mainWindow, IDC_PORTLIST);
     if (PortListWindow == NULL)
         return false;
+    if ((WNDPROC)GetWindowLongPtrA(PortListWindow, GWLP_WNDPROC) != PortListProc)
+        ListViewProc = (WNDPROC)SetWindowLongPtrA(PortListWindow, GWLP_WNDPROC, (LONG_PTR)PortListProc);
     DWORD styles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
     SendMessageA(PortListWindow, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
 
@@ -83,6 +98,15 @@ void InsertPortListItem(int index, const char *portText, const char *description
     item.pszText = (LPSTR)descriptionText;
     item.cchTextMax = lstrlenA(descriptionText);
     SendMessageA(PortListWindow, LVM_SETITEMA, 0, (LPARAM)&item);
+}
+
+/* Turned back on, the list is painted anew: not every system's list does
+   that by itself. */
+void SetPortListRedraw(BOOL redraw)
+{
+    SendMessageA(PortListWindow, WM_SETREDRAW, redraw, 0);
+    if (redraw)
+        InvalidateRect(PortListWindow, NULL, TRUE);
 }
 
 /* The control may point pszText at its own copy instead of filling the

@@ -2,10 +2,12 @@
    lists and the port list brought into line with it, so that list item i
    shows row i again; every ticked port that has vanished is reported.
 
-   The list belongs to the user-interface thread and the refresh runs on the
-   worker, so each list message is a thread switch: the reconcile reads
-   each item once and matches texts through an index, never by scanning the
-   list or the table once per port. */
+   The table is built on the worker; the list belongs to the user-interface
+   thread, where every list message from the worker would be a thread
+   switch. So the worker hands the whole reconcile to that thread in one
+   message and waits for it; there the list messages are plain calls. The
+   reconcile reads each item once and matches texts through an index, never
+   by scanning the list or the table once per port. */
 #include "portlist.h"
 #include "porttable.h"
 #include "syscalls.h"
@@ -56,6 +58,9 @@ static bool IsInRowOrder(const int *survivorRows, int survivors)
    that item i ends up showing row i. */
 static void InsertNewRows(const int *survivorRows, int survivors, int rowCount)
 {
+    if (survivors >= rowCount)
+        return;
+    SetPortListRedraw(FALSE);
     int next = 0;
     for (int i = 0; i < rowCount; ++i) {
         if (next < survivors && survivorRows[next] == i)
@@ -63,6 +68,7 @@ static void InsertNewRows(const int *survivorRows, int survivors, int rowCount)
         else
             InsertPortListItem(i, PortTable[i].szPortName, PortTable[i].szDescription);
     }
+    SetPortListRedraw(TRUE);
 }
 
 /* The spooler lists the surviving ports in another order than before:
@@ -74,18 +80,23 @@ static void RefillInRowOrder(int *survivorRows, int survivors, int rowCount)
     for (int i = 0; i < survivors; ++i)
         if (GetPortCheckState(i) == PORT_CHECKED)
             survivorRows[ticked++] = survivorRows[i];
+    SetPortListRedraw(FALSE);
     SendMessageA(PortListWindow, LVM_DELETEALLITEMS, 0, 0);
     for (int i = 0; i < rowCount; ++i)
         InsertPortListItem(i, PortTable[i].szPortName, PortTable[i].szDescription);
     for (int i = 0; i < ticked; ++i)
         SetPortCheckState(survivorRows[i], PORT_CHECKED);
+    SetPortListRedraw(TRUE);
 }
 
 /* With no memory for the index, every item counts as vanished: ticked ones
    are reported, and the list is filled from the table unticked. Nothing is
-   ever sent to a port the list does not show. */
-static void ReconcilePortList(int rowCount)
+   ever sent to a port the list does not show. Runs on the list's own
+   thread: the boxes for vanished ports run their modal loops there while
+   the worker waits. */
+void ReconcilePortList(void)
 {
+    int rowCount = PortTableCount;
     int itemCount = (int)SendMessageA(PortListWindow, LVM_GETITEMCOUNT, 0, 0);
     int *survivorRows = (int *)malloc((itemCount > 0 ? itemCount : 1) * sizeof(int));
     PORT_INDEX index;
@@ -107,5 +118,5 @@ static void ReconcilePortList(int rowCount)
 void RebuildPortTable(void)
 {
     RefreshPortTable();
-    ReconcilePortList(PortTableCount);
+    SendMessageA(PortListWindow, WM_RECONCILE_PORTS, 0, 0);
 }

@@ -1,5 +1,5 @@
 /* What the port table and the list share inside ports/: the index that
-   matches list texts to rows, and the list's item insertion. */
+   matches list texts to rows, and the list's own procedures. */
 #ifndef VANTREL_PORTTABLE_H
 #define VANTREL_PORTTABLE_H
 
@@ -18,7 +18,14 @@ bool AddPortRow(PORT_INDEX *index, int row);
 int FindPortRow(const PORT_INDEX *index, const char *text);
 void FreePortIndex(PORT_INDEX *index);
 
-/* portlist.cpp */
+/* portlist.cpp. The list's own message that runs the reconcile on its
+   thread; a range no control uses. */
+#define WM_RECONCILE_PORTS  (WM_APP + 1)
 void InsertPortListItem(int index, const char *portText, const char *descriptionText);
+/* Off around bulk changes: a shown list repaints after every item. */
+void SetPortListRedraw(BOOL redraw);
+
+/* portrefresh.cpp: brings the list into line with the table. */
+void ReconcilePortList(void);
 
 #endif

@@ -15,16 +15,19 @@
 #define PROGRESS_TEXT_SIZE  (PORT_FIELD_SIZE + 64)
 
 /* "Writing to PORT" when the bytes start to move, then the port at the left
-   and the percentage at the right edge (two tabs) after every chunk. The
+   and the percentage at the right edge (two tabs) after every chunk; the
+   status bar is only reached when the text changes. The wait cursor is set
+   once per transfer, at its first report, which carries no bytes yet. The
    window never stops a transfer. */
-BOOL ShowSendProgress(const char *portName, int percent, ULONGLONG)
+BOOL ShowSendProgress(const char *portName, int percent, ULONGLONG bytesSent)
 {
     char text[PROGRESS_TEXT_SIZE];
     if (percent == SEND_STARTED)
         snprintf(text, sizeof text, "Writing to %s", portName);
     else
         snprintf(text, sizeof text, "Writing to %s\t\t%d%% Completed", portName, percent);
-    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    if (bytesSent == 0)
+        SetCursor(LoadCursorA(NULL, IDC_WAIT));
     SetStatusText(text);
     return TRUE;
 }

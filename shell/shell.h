@@ -30,6 +30,8 @@ extern volatile LONG SendRunActive;
 #define INPUT_PATH_SIZE     (INPUT_PATH_BYTES + 5)
 
 /* Status bar and controls (state.cpp) */
+/* The status bar, showing "Ready", at the foot of the window. */
+HWND CreateStatusBar(HWND window);
 void SetStatusText(const char *text);
 void ShowReadyStatus(void);
 void ShowErrorStatus(void);

@@ -122,7 +122,7 @@ HWND CreateMainWindow(HINSTANCE instance)
     GoButtonWindow = GetDlgItem(window, IDOK);
     ExitButtonWindow = GetDlgItem(window, IDCANCEL);
     BrowseButtonWindow = GetDlgItem(window, IDC_BROWSE);
-    StatusBarWindow = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "Ready", window, IDC_STATUSBAR);
+    StatusBarWindow = CreateStatusBar(window);
 
     /* The edit's change notification enables "Go" again when a default
        file goes in, through the handles just taken. */

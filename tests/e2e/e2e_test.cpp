@@ -444,7 +444,9 @@ TEST_F(Both, CloseRequestsDuringALargeRunWaitForItsEnd)
         ports.insert(ports.begin(), QueuePort());
     std::string sink = spool ? "spool-lpt1.bin" : "device-lpt1.bin";
     ASSERT_TRUE(FillSink(sink, ""));
-    BED_FILE file = MakeBedFile(folder + "/large.prn", 256ull << 20, 256);
+    /* The direct road writes about a gigabyte a second here: its file is
+       large enough for the requests to be handled while it still runs. */
+    BED_FILE file = MakeBedFile(folder + "/large.prn", spool ? 256ull << 20 : 1ull << 30, 256);
     ASSERT_NO_FATAL_FAILURE(Start(file.path, ports));
     int before = CountListenerJobs();
     std::vector<std::string> closedDuring;
@@ -476,9 +478,10 @@ TEST_F(Both, CloseRequestsDuringALargeRunWaitForItsEnd)
 }
 
 /* The file is cut from the Unix side (Windows opens honour the program's
-   share mode 0) once the first chunks have gone. The run reports every
-   chunk to the window's thread and waits for it, so with that thread held
-   the run cannot get past its next chunk before the cut. */
+   share mode 0) once the first chunks have gone. The run hands every
+   change of its percentage to the window's thread and waits until that
+   thread has taken it, so with that thread held the run cannot get past
+   its next percent (a few chunks) before the cut. */
 TEST_F(Spool, AFileCutShortDuringTheRunIsAReadError)
 {
     std::string path = BedPath(folder + "/cut.prn");

@@ -1,11 +1,14 @@
 /* What needs a real control inside the test process: the refresh's
-   reconcile of a real list view, and the path read from a real edit. */
+   reconcile of a real list view, the progress texts a real status bar is
+   given, and the path read from a real edit. */
 #include "fake_system.h"
 #include "portlist.h"
 #include "resource.h"
+#include "send.h"
 #include "shell.h"
 
 #include <commctrl.h>
+#include <process.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,6 +34,45 @@ std::vector<std::string> Items(void)
         items.push_back((GetPortCheckState(i) == PORT_CHECKED ? "*" : "") + std::string(text));
     }
     return items;
+}
+
+/* The messages the list received from another thread, counted at the
+   outermost call only: whatever the list's own thread sends the list while
+   it handles one of them is a plain call. */
+WNDPROC ListProc;
+int CrossThreadMessages;
+int ListDepth;
+
+LRESULT CALLBACK CountingListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (ListDepth == 0 && InSendMessage())
+        ++CrossThreadMessages;
+    ++ListDepth;
+    LRESULT result = CallWindowProcA(ListProc, list, message, wParam, lParam);
+    --ListDepth;
+    return result;
+}
+
+unsigned __stdcall RefreshOnWorker(void *)
+{
+    RebuildPortTable();
+    return 0;
+}
+
+/* As in a run: the refresh on a worker while this thread, the list's,
+   carries out what the worker sends it. */
+void RefreshFromWorker(void)
+{
+    HANDLE worker = (HANDLE)_beginthreadex(NULL, 0, RefreshOnWorker, NULL, 0, NULL);
+    ASSERT_TRUE(worker != NULL);
+    DWORD deadline = GetTickCount() + 60000;
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, deadline - GetTickCount(), QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "the refresh did not end within 60 s";
+    CloseHandle(worker);
 }
 
 struct REFRESH_ROW {
@@ -66,7 +108,10 @@ TEST(PortList, RefreshReconcilesTheList)
         for (int tick : row.ticked)
             SetPortCheckState(tick, PORT_CHECKED);
         Fake.ports = row.after;
-        RebuildPortTable();
+        ListProc = (WNDPROC)SetWindowLongPtrA(list, GWLP_WNDPROC, (LONG_PTR)CountingListProc);
+        CrossThreadMessages = 0;
+        RefreshFromWorker();
+        EXPECT_EQ(1, CrossThreadMessages) << row.what << ": thread switches to the list";
         EXPECT_EQ(Items(), row.items) << row.what;
         std::vector<std::string> boxes, expected;
         for (const FAKE_BOX &box : Fake.boxes)
@@ -80,6 +125,55 @@ TEST(PortList, RefreshReconcilesTheList)
         ResetSystemCalls();
         DestroyWindow(main);
     }
+}
+
+namespace {
+
+WNDPROC StatusBarProc;
+std::vector<std::string> StatusTexts;
+
+LRESULT CALLBACK RecordingStatusBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == SB_SETTEXTA)
+        StatusTexts.push_back((const char *)lParam);
+    return CallWindowProcA(StatusBarProc, bar, message, wParam, lParam);
+}
+
+} // namespace
+
+/* A transfer of 200 chunks reports after each, mostly with the text
+   already shown: the status bar is given each text the user sees once, in
+   order, and any text that differs from the one shown. */
+TEST(StatusBar, GetsEachTextTheUserSeesOnce)
+{
+    InstallFakeSystem();
+    Fake.files["C:\\big.prn"] = 200ull * SEND_CHUNK_SIZE;
+    Fake.devices.insert("LPT1:");
+    InitCommonControls();
+    HWND main = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, NULL, NULL, NULL, NULL);
+    StatusBarWindow = CreateStatusBar(main);
+    StatusBarProc = (WNDPROC)SetWindowLongPtrA(StatusBarWindow, GWLP_WNDPROC, (LONG_PTR)RecordingStatusBarProc);
+    StatusTexts.clear();
+
+    EXPECT_EQ(SEND_OK, CopyFileToPort("C:\\big.prn", "LPT1:", ShowSendProgress));
+    ShowErrorStatus();
+    ShowErrorStatus();
+    ShowReadyStatus();
+    EXPECT_EQ(SEND_OK, CopyFileToPort("C:\\big.prn", "LPT1:", ShowSendProgress));
+    ShowReadyStatus();
+
+    std::vector<std::string> percentages, expected;
+    for (int percent = 0; percent <= 100; ++percent)
+        percentages.push_back("Writing to LPT1:\t\t" + std::to_string(percent) + "% Completed");
+    expected = percentages;
+    expected.insert(expected.end(), {"Error", "Ready"});
+    expected.insert(expected.end(), percentages.begin(), percentages.end());
+    expected.push_back("Ready");
+    EXPECT_EQ(expected, StatusTexts);
+    EXPECT_EQ(FakeDefects(), std::vector<std::string>());
+    ResetSystemCalls();
+    DestroyWindow(main);
+    StatusBarWindow = NULL;
 }
 
 namespace {
