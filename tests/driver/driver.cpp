@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <stddef.h>
+#include <stdio.h>
 
 bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
 {
@@ -13,8 +14,10 @@ bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
     std::string line = "\"" + exe + "\"";
     std::vector<char> writable(line.begin(), line.end());
     writable.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &app->process))
+    if (!CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &app->process)) {
+        fprintf(stderr, "StartApp: CreateProcessA(%s) failed with error %lu\n", exe.c_str(), GetLastError());
         return false;
+    }
     return !waitForWindow ||
            WaitUntil(START_DEADLINE, [&] { return (app->mainWindow = FindAppWindow(*app, "FirmwareUpdate")) != NULL; });
 }
