@@ -14,8 +14,16 @@ bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
     std::string line = "\"" + exe + "\"";
     std::vector<char> writable(line.begin(), line.end());
     writable.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &app->process)) {
-        fprintf(stderr, "StartApp: CreateProcessA(%s) failed with error %lu\n", exe.c_str(), GetLastError());
+    /* Seen once on a loaded machine: a start refused just after the bed's
+       profile switch. A program that cannot start at all still fails. */
+    DWORD error = 0;
+    if (!WaitUntil(START_DEADLINE, [&] {
+            bool started = CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                                          &app->process);
+            error = started ? 0 : GetLastError();
+            return started;
+        })) {
+        fprintf(stderr, "StartApp: CreateProcessA(%s) failed with error %lu\n", exe.c_str(), error);
         return false;
     }
     return !waitForWindow ||
