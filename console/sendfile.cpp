@@ -10,7 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#define DETAIL_SIZE         256
+#define DRIVER_NAME_SIZE    256
 
 /* Set by the console's control handler, read by the transfer's progress
    report: the road then aborts its job, deletes its temporary printer and
@@ -49,9 +49,11 @@ int ListPorts(void)
 {
     if (!BuildTable())
         return EXIT_PORT_NOT_OFFERED;
+    char driver[DRIVER_NAME_SIZE];
+    bool anyDriver = GetTemporaryPrinterDriver(driver, sizeof driver);
     for (int i = 0; i < PortTableCount; ++i) {
-        char detail[DETAIL_SIZE];
-        SEND_ROAD road = GetPortRoad(&PortTable[i], detail, sizeof detail);
+        const char *detail;
+        SEND_ROAD road = GetPortRoad(&PortTable[i], anyDriver ? driver : NULL, &detail);
         PrintOutput("%s\t%s\t%s\n", PortTable[i].szPortName, RoadWord(road), detail);
     }
     return EXIT_SENT;

@@ -41,9 +41,11 @@ BOOL GetTemporaryPrinterDriver(char *name, int size);
 
 /* Which road a row calls for, and the send by it (sendport.cpp). */
 enum SEND_ROAD { ROAD_INSTALLED, ROAD_TEMPORARY, ROAD_DIRECT };
-/* The road a send would take now, and what it would go through: the
-   queue's name, the driver's, or the port itself. */
-SEND_ROAD GetPortRoad(const PORT_ENTRY *row, char *detail, int detailSize);
+/* The road a send would take now, given the driver a temporary printer
+   would use (GetTemporaryPrinterDriver's, asked once for all rows; NULL
+   for none), and what it would go through: the queue's name, the driver's,
+   or the port itself. */
+SEND_ROAD GetPortRoad(const PORT_ENTRY *row, const char *driver, const char **detail);
 SEND_RESULT SendToPort(const PORT_ENTRY *row, const char *path, SEND_PROGRESS progress, SEND_ROAD *road);
 
 /* What a result means to the user: the messages in the order they are

@@ -5,15 +5,17 @@
 
 #include <stdio.h>
 
-SEND_ROAD GetPortRoad(const PORT_ENTRY *row, char *detail, int detailSize)
+SEND_ROAD GetPortRoad(const PORT_ENTRY *row, const char *driver, const char **detail)
 {
     if (row->Attributes != PORT_NO_PRINTER) {
-        snprintf(detail, detailSize, "%s", row->szPrinterName);
+        *detail = row->szPrinterName;
         return ROAD_INSTALLED;
     }
-    if (GetTemporaryPrinterDriver(detail, detailSize))
+    if (driver != NULL) {
+        *detail = driver;
         return ROAD_TEMPORARY;
-    snprintf(detail, detailSize, "%s", row->szPortName);
+    }
+    *detail = row->szPortName;
     return ROAD_DIRECT;
 }
 
