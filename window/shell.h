@@ -51,7 +51,7 @@ void TruncateAtLastBackslash(char *path);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL BrowseForPrinterFile(HWND owner, char *path, char *title);
 
-/* Send run (send/sendrun.cpp): the worker thread of one "Go", and how it
+/* Send run (sendrun.cpp): the worker thread of one "Go", and how it
    shows a transfer's progress. */
 void __cdecl SendThreadProc(void *argument);
 BOOL ShowSendProgress(const char *portName, int percent, ULONGLONG bytesSent);

@@ -4,7 +4,6 @@
    carries them out. The refresh's reconcile comes to that thread as one
    message of the list's own. */
 #include "portlist.h"
-#include "porttable.h"
 #include "resource.h"
 
 #include <commctrl.h>

@@ -1,7 +1,7 @@
 /* The port table: one row per port a file can be sent to, built from the
    spooler's ports, local printers and (NT family) printer connections. It
    touches no window. */
-#include "porttable.h"
+#include "ports.h"
 #include "spoolerlist.h"
 #include "syscalls.h"
 

@@ -9,7 +9,6 @@
    reconcile reads each item once and matches texts through an index, never
    by scanning the list or the table once per port. */
 #include "portlist.h"
-#include "porttable.h"
 #include "syscalls.h"
 
 #include <commctrl.h>

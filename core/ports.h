@@ -1,6 +1,5 @@
-/* Port discovery: the port table, one row per port a file can be sent to,
-   built from the spooler's lists. Both front ends use it; the check-box
-   list that shows it in the window is portlist.h's. */
+/* The port table: one row per port a file can be sent to, built from the
+   spooler's lists. Both front ends use it; neither builds one of its own. */
 #ifndef VANTREL_PORTS_H
 #define VANTREL_PORTS_H
 
@@ -30,5 +29,19 @@ bool BuildPortTable(void);
 /* The build before every run: never fails; without a list of printers the
    rows have no printer, without ports there are fewer rows. */
 void RefreshPortTable(void);
+
+/* Rows by their szPortName. A front end that shows the table matches its
+   items to rows by that text, so a text names one row only, and matching
+   hundreds of ports must not scan the table once per port. */
+struct PORT_INDEX {
+    int *slots;         /* row numbers; -1 marks a free slot */
+    unsigned mask;      /* slot count - 1, the count a power of two */
+};
+
+bool InitPortIndex(PORT_INDEX *index, int rowCount);
+/* False when an indexed row already has this row's text. */
+bool AddPortRow(PORT_INDEX *index, int row);
+int FindPortRow(const PORT_INDEX *index, const char *text);
+void FreePortIndex(PORT_INDEX *index);
 
 #endif

@@ -22,7 +22,16 @@ void SetPortCheckState(int index, int state);
 bool IsAnyPortChecked(void);
 void TogglePortCheck(int index);
 
-/* Port refresh before a run (portrefresh.cpp) */
+/* Insertion of one item, and the list's redraw, which is off around bulk
+   changes: a shown list repaints after every item. */
+void InsertPortListItem(int index, const char *portText, const char *descriptionText);
+void SetPortListRedraw(BOOL redraw);
+
+/* Port refresh before a run (portrefresh.cpp): the table is rebuilt on the
+   worker, then the list reconciled with it on the list's own thread, to
+   which the worker sends WM_RECONCILE_PORTS (a range no control uses). */
+#define WM_RECONCILE_PORTS  (WM_APP + 1)
 void RebuildPortTable(void);
+void ReconcilePortList(void);
 
 #endif
