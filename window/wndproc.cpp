@@ -29,11 +29,28 @@ static void UpdateGoButton(void)
     EnableWindow(GoButtonWindow, length > 0);
 }
 
+/* The cursor over the client area belongs to this thread, which the
+   system asks (WM_SETCURSOR) whenever the mouse moves: the wait cursor
+   during a run, the class's arrow otherwise. A disabled window is asked
+   with HTERROR wherever the mouse is, so the position decides. At the
+   run's start and end it is set at once, the mouse being still. */
+static BOOL SetRunCursor(HWND window)
+{
+    POINT at;
+    RECT client;
+    if (!GetCursorPos(&at) || !ScreenToClient(window, &at) || !GetClientRect(window, &client) ||
+        !PtInRect(&client, at))
+        return FALSE;
+    SetCursor(LoadCursorA(NULL, SendRunActive ? IDC_WAIT : IDC_ARROW));
+    return TRUE;
+}
+
 static void StartSendRun(HWND window)
 {
     MainWindowHandle = window;
     InterlockedExchange(&SendRunActive, TRUE);
     EnableMainControls(window, FALSE);
+    SetRunCursor(window);
     uintptr_t thread = Sys._beginthread(SendThreadProc, 0, &MainWindowHandle);
     if (thread == (uintptr_t)-1 || thread == 0) {
         InterlockedExchange(&SendRunActive, FALSE);
@@ -153,6 +170,16 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_SETCURSOR:
+        if (SendRunActive && SetRunCursor(window))
+            return TRUE;
+        break;
+    case WM_ENABLE:
+        /* The run gives the window back last of all; a box closing
+           mid-run enables it too. */
+        if (wParam && !SendRunActive)
+            SetRunCursor(window);
+        break;
     case WM_NOTIFY:
         OnNotify((const NMHDR *)lParam);
         return 0;
