@@ -96,7 +96,7 @@ int main(int argc, char **argv)
     const char *path = argv[argc - 1];
     SEND_PROGRESS progress = Silent ? ShowNoProgress : ShowSendProgress;
     SEND_RESULT result = direct ? CopyFileToPort(path, argv[2], progress)
-                                : PrintOnInstalledPrinter(path, argv[2], argv[3], progress);
+                                : PrintOnInstalledPrinter(path, argv[2], argv[3], progress, NULL);
     double end = UnixNow();
     printf("start %.6f\nend %.6f\nresult %d\nworking_set_before %lu\nworking_set_peak %lu\n",
            start, end, result, (unsigned long)before, (unsigned long)WorkingSet(true));

@@ -10,8 +10,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#define DRIVER_NAME_SIZE    256
-
 /* Set by the console's control handler, read by the transfer's progress
    report: the road then aborts its job, deletes its temporary printer and
    closes what it opened. RunEnded tells a handler that must keep the
@@ -22,6 +20,10 @@ static HANDLE RunEnded;
 
 /* The bytes the far end has taken of the current port's transfer. */
 static ULONGLONG BytesSent;
+
+/* --wait: each job is followed to the printer, for at most FollowSeconds. */
+static bool FollowingJobs;
+static DWORD FollowSeconds;
 
 static const char *RoadWord(SEND_ROAD road)
 {
@@ -45,17 +47,25 @@ static bool BuildTable(void)
     return false;
 }
 
+/* Where the print server refuses its administration, a temporary printer
+   will be refused too: a send then tries the port device instead. */
 int ListPorts(void)
 {
     if (!BuildTable())
         return EXIT_PORT_NOT_OFFERED;
-    char driver[DRIVER_NAME_SIZE];
-    bool anyDriver = GetTemporaryPrinterDriver(driver, sizeof driver);
+    TEMPORARY_DRIVER driver;
+    bool anyDriver = GetTemporaryPrinterDriver(&driver);
+    bool anyTemporary = false;
     for (int i = 0; i < PortTableCount; ++i) {
-        const char *detail;
-        SEND_ROAD road = GetPortRoad(&PortTable[i], anyDriver ? driver : NULL, &detail);
-        PrintOutput("%s\t%s\t%s\n", PortTable[i].szPortName, RoadWord(road), detail);
+        const char *detail, *datatype;
+        SEND_ROAD road = GetPortRoad(&PortTable[i], anyDriver ? &driver : NULL, &detail, &datatype);
+        PrintOutput("%s\t%s\t%s\t%s\n", PortTable[i].szPortName, RoadWord(road), detail, datatype ? datatype : "-");
+        anyTemporary |= road == ROAD_TEMPORARY;
     }
+    if (anyTemporary && !MayAddPrinters())
+        PrintError("vantrel-send: adding a temporary printer needs administrator rights, which this user lacks: "
+                   "a send to a port listed as temporary tries the port device instead. Run vantrel-send as an "
+                   "administrator, or install a printer on the port.\n");
     return EXIT_SENT;
 }
 
@@ -92,22 +102,74 @@ static BOOL ShowConsoleProgress(const char *portName, int percent, ULONGLONG byt
     return !CancelRequested;
 }
 
+/* While a job is followed: what the spooler says of it, updated in place. */
+static BOOL ShowJobState(const char *portName, const char *state)
+{
+    char line[PROGRESS_LINE_SIZE];
+    snprintf(line, sizeof line, "Waiting for %s to print: %s", portName, state);
+    ShowProgressLine(line);
+    return !CancelRequested;
+}
+
+static const char *JobWord(SEND_RESULT result, const JOB_FOLLOWING *following)
+{
+    if (result != SEND_OK)
+        return "-";
+    switch (following->outcome) {
+    case JOB_PRINTED:
+        return "delivered";
+    case JOB_DELETED:
+        return "deleted";
+    default:
+        return "unconfirmed";
+    }
+}
+
+/* The exit code that wins: a cancel, then a failed file, then a failed
+   port, then a job not yet printed. A following stopped by Ctrl+C is a
+   cancel: the job is left alone, and nothing after it is sent. */
+static int WorseExitCode(int exitCode, SEND_VERDICT verdict)
+{
+    static const int Ranked[] = {EXIT_SENT, EXIT_UNCONFIRMED, EXIT_PORT_FAILED, EXIT_FILE_FAILED, EXIT_CANCELLED};
+    int code = EXIT_SENT;
+    switch (verdict) {
+    case VERDICT_UNCONFIRMED:
+        code = CancelRequested ? EXIT_CANCELLED : EXIT_UNCONFIRMED;
+        break;
+    case VERDICT_PORT_FAILED:
+        code = EXIT_PORT_FAILED;
+        break;
+    case VERDICT_FILE_FAILED:
+        code = EXIT_FILE_FAILED;
+        break;
+    case VERDICT_CANCELLED:
+        code = EXIT_CANCELLED;
+        break;
+    default:
+        break;
+    }
+    int rank = 0, current = 0;
+    for (int i = 0; i < (int)(sizeof Ranked / sizeof Ranked[0]); ++i) {
+        rank = Ranked[i] == code ? i : rank;
+        current = Ranked[i] == exitCode ? i : current;
+    }
+    return rank > current ? code : exitCode;
+}
+
 /* The result line, then the messages the window would show in its boxes.
    Returns the run's exit code so far. */
-static int ReportResult(const PORT_ENTRY *row, SEND_RESULT result, SEND_ROAD road, int exitCode)
+static int ReportResult(const PORT_ENTRY *row, SEND_RESULT result, const SEND_ROUTE *route,
+                        const JOB_FOLLOWING *following, int exitCode)
 {
     ClearProgressLine();
-    PrintOutput("%s\t%s\t%llu\t%s\n", row->szPortName, result == SEND_OK ? "sent" : "failed",
-                (unsigned long long)BytesSent, RoadWord(road));
+    PrintOutput("%s\t%s\t%llu\t%s", row->szPortName, result == SEND_OK ? "sent" : "failed",
+                (unsigned long long)BytesSent, RoadWord(route->road));
+    PrintOutput(following != NULL ? "\t%s\n" : "%s\n", following != NULL ? JobWord(result, following) : "");
     SEND_OUTCOME outcome;
-    DescribeSendResult(result, road, row->szPortName, &outcome);
+    DescribeSendResult(result, route, following, row->szPortName, &outcome);
     for (int i = 0; i < outcome.messageCount; ++i)
         PrintError("%s\n", outcome.messages[i].text);
-    if (result == SEND_CANCELLED)
-        return EXIT_CANCELLED;
-    if (outcome.stopsRun)
-        return EXIT_FILE_FAILED;
-    return result == SEND_OK ? exitCode : EXIT_PORT_FAILED;
+    return WorseExitCode(exitCode, outcome.verdict);
 }
 
 static int SendToRows(const char *path, const PORT_ENTRY *const *rows, int count)
@@ -120,9 +182,10 @@ static int SendToRows(const char *path, const PORT_ENTRY *const *rows, int count
             return EXIT_CANCELLED;
         }
         BytesSent = 0;
-        SEND_ROAD road;
-        SEND_RESULT result = SendToPort(rows[i], path, ShowConsoleProgress, &road);
-        exitCode = ReportResult(rows[i], result, road, exitCode);
+        JOB_FOLLOWING following = {FollowSeconds, ShowJobState, JOB_NOT_FOLLOWED, ""};
+        SEND_ROUTE route;
+        SEND_RESULT result = SendToPort(rows[i], path, ShowConsoleProgress, FollowingJobs ? &following : NULL, &route);
+        exitCode = ReportResult(rows[i], result, &route, FollowingJobs ? &following : NULL, exitCode);
         if (exitCode == EXIT_CANCELLED || exitCode == EXIT_FILE_FAILED)
             break;
     }
@@ -131,8 +194,10 @@ static int SendToRows(const char *path, const PORT_ENTRY *const *rows, int count
 
 /* Every name is checked before any byte moves: a run that could not reach
    all of its ports does not start. */
-int SendFileToPorts(const char *path, char *const *portNames, int portCount)
+int SendFileToPorts(const char *path, char *const *portNames, int portCount, bool following, DWORD waitSeconds)
 {
+    FollowingJobs = following;
+    FollowSeconds = waitSeconds;
     if (!BuildTable())
         return EXIT_PORT_NOT_OFFERED;
     const PORT_ENTRY **rows = (const PORT_ENTRY **)calloc(portCount, sizeof *rows);

@@ -5,23 +5,22 @@
 
 #include <winspool.h>
 
-char RawDatatype[] = "RAW";
-
 /* The document and its page; a document whose page cannot start holds no
    bytes and is aborted, so nothing stays started. */
-BOOL StartRawJob(HANDLE printer, const char *path)
+DWORD StartRawJob(HANDLE printer, const char *path, char *datatype)
 {
     DOC_INFO_1A document;
     document.pDocName = const_cast<char *>(path);
     document.pOutputFile = NULL;
-    document.pDatatype = RawDatatype;
-    if (Sys.StartDocPrinterA(printer, 1, (LPBYTE)&document) == 0)
-        return FALSE;
+    document.pDatatype = datatype;
+    DWORD job = Sys.StartDocPrinterA(printer, 1, (LPBYTE)&document);
+    if (job == 0)
+        return 0;
     if (!Sys.StartPagePrinter(printer)) {
         Sys.AbortPrinter(printer);
-        return FALSE;
+        return 0;
     }
-    return TRUE;
+    return job;
 }
 
 /* A chunk the spooler takes only in part is a failure: the rest of it would

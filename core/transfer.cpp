@@ -4,21 +4,15 @@
    SEND_CHUNK_SIZE bytes, passes them on unchanged, reports its progress and
    closes everything it opened before it returns. None touches a window. */
 #include "rawjob.h"
-#include "spoolerlist.h"
 #include "syscalls.h"
 
 #include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 
-#define TEMPORARY_PRINTER_NAME  "Temporary Printer"
-#define TEMPORARY_PRINTER_TRIES 1000
-
 /* One transfer at a time runs, on the worker thread: one buffer serves them
    all, and the file is never held whole. */
 static BYTE ChunkBuffer[SEND_CHUNK_SIZE];
-
-static char WinPrintProcessor[] = "winprint";
 
 /* Writes one chunk to its target; the count taken is what was passed on. */
 typedef BOOL (*CHUNK_WRITER)(HANDLE target, const void *bytes, DWORD count, DWORD *taken);
@@ -127,134 +121,70 @@ static SEND_RESULT CopyFileToJob(HANDLE file, HANDLE printer, const char *portNa
     return CopyChunks(file, printer, WriteRawChunk, portName, progress);
 }
 
+/* The input file is closed before the job is followed: that can take
+   minutes, and the file is held unshared. */
+static SEND_RESULT EndJob(HANDLE printer, DWORD job, HANDLE file, SEND_RESULT copied, const char *portName,
+                          JOB_FOLLOWING *following)
+{
+    SEND_RESULT result = EndRawJob(printer, copied);
+    Sys.CloseHandle(file);
+    if (result == SEND_OK && following != NULL)
+        FollowJob(printer, job, portName, following);
+    return result;
+}
+
 SEND_RESULT PrintOnInstalledPrinter(const char *path, const char *printerName, const char *portName,
-                                    SEND_PROGRESS progress)
+                                    SEND_PROGRESS progress, JOB_FOLLOWING *following)
 {
     HANDLE file;
     SEND_RESULT result = CheckAndOpenInput(path, &file);
     if (result != SEND_OK)
         return result;
 
-    result = SEND_WRITE_FAILED;
     HANDLE printer;
-    if (Sys.OpenPrinterA(const_cast<char *>(printerName), &printer, NULL)) {
-        if (StartRawJob(printer, path)) {
-            result = progress(portName, SEND_STARTED, 0) ? CopyFileToJob(file, printer, portName, progress)
-                                                         : SEND_CANCELLED;
-            result = EndRawJob(printer, result);
-        }
-        Sys.ClosePrinter(printer);
+    if (!Sys.OpenPrinterA(const_cast<char *>(printerName), &printer, NULL)) {
+        Sys.CloseHandle(file);
+        return SEND_WRITE_FAILED;
     }
-    Sys.CloseHandle(file);
+    DWORD job = StartRawJob(printer, path, GetPrinterDatatype(printer));
+    if (job == 0) {
+        Sys.CloseHandle(file);
+        result = SEND_WRITE_FAILED;
+    } else {
+        result = progress(portName, SEND_STARTED, 0) ? CopyFileToJob(file, printer, portName, progress)
+                                                     : SEND_CANCELLED;
+        result = EndJob(printer, job, file, result, portName, following);
+    }
+    Sys.ClosePrinter(printer);
     return result;
-}
-
-/* A name is free only when the spooler says no printer has it. Any other
-   failure to open (access denied, say) may hide a user's printer, which
-   Wine's AddPrinterA would overwrite instead of failing, and the road would
-   then delete. */
-static BOOL IsPrinterNameTaken(char *name)
-{
-    HANDLE existing;
-    if (!Sys.OpenPrinterA(name, &existing, NULL))
-        return Sys.GetLastError() != ERROR_INVALID_PRINTER_NAME;
-    Sys.ClosePrinter(existing);
-    return TRUE;
-}
-
-/* The first free number wins. Only a name in use sends the search on to the
-   next number; any other failure would repeat for every name. */
-static HANDLE AddPrinterUnderFreeName(char *driverName, const char *portName)
-{
-    char name[64];
-    PRINTER_INFO_2A info;
-    ZeroMemory(&info, sizeof info);
-    info.pPrinterName = name;
-    info.pPortName = const_cast<char *>(portName);
-    info.pDriverName = driverName;
-    info.pPrintProcessor = WinPrintProcessor;
-    info.pDatatype = RawDatatype;
-
-    for (long number = 1; number <= TEMPORARY_PRINTER_TRIES; ++number) {
-        snprintf(name, sizeof name, "%s_%ld", TEMPORARY_PRINTER_NAME, number);
-        if (IsPrinterNameTaken(name))
-            continue;
-        HANDLE printer = Sys.AddPrinterA(NULL, 2, (LPBYTE)&info);
-        if (printer != NULL)
-            return printer;
-        if (Sys.GetLastError() != ERROR_PRINTER_ALREADY_EXISTS)
-            return NULL;
-    }
-    return NULL;
-}
-
-/* The installed drivers, the first of which a temporary printer uses;
-   NULL when there is none or the list cannot be read. The caller frees it.
-   A size past 2 GiB is no list anyone could hold. */
-static DRIVER_INFO_1A *EnumPrinterDrivers(void)
-{
-    static const size_t NameText[] = {offsetof(DRIVER_INFO_1A, pName)};
-    DWORD needed = 0;
-    DWORD count = 0;
-    Sys.EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &count);
-    if (needed == 0 || needed > 0x7FFFFFFF)
-        return NULL;
-    DWORD size = needed;
-    BYTE *drivers = (BYTE *)malloc(size);
-    if (drivers != NULL && Sys.EnumPrinterDriversA(NULL, NULL, 1, drivers, size, &needed, &count) && count > 0 &&
-        IsListInBuffer(drivers, size, count, sizeof(DRIVER_INFO_1A), NameText, 1))
-        return (DRIVER_INFO_1A *)drivers;
-    free(drivers);
-    return NULL;
-}
-
-/* No driver, or no list of drivers, gives none: the run then writes to the
-   port device itself. */
-HANDLE AddTemporaryPrinter(const char *portName)
-{
-    DRIVER_INFO_1A *drivers = EnumPrinterDrivers();
-    if (drivers == NULL)
-        return NULL;
-    HANDLE printer = AddPrinterUnderFreeName(drivers->pName, portName);
-    /* pDriverName pointed into the list until AddPrinterA returned. */
-    free(drivers);
-    return printer;
-}
-
-BOOL GetTemporaryPrinterDriver(char *name, int size)
-{
-    DRIVER_INFO_1A *drivers = EnumPrinterDrivers();
-    if (drivers == NULL)
-        return FALSE;
-    snprintf(name, size, "%s", drivers->pName ? drivers->pName : "");
-    free(drivers);
-    return TRUE;
 }
 
 /* Everything but the printer itself, which the caller deletes whatever
    happens here. */
-static SEND_RESULT SendToTemporaryPrinter(HANDLE printer, const char *path, const char *portName,
-                                          SEND_PROGRESS progress)
+static SEND_RESULT SendToTemporaryPrinter(HANDLE printer, char *datatype, const char *path, const char *portName,
+                                          SEND_PROGRESS progress, JOB_FOLLOWING *following)
 {
     HANDLE file;
     SEND_RESULT result = CheckAndOpenInput(path, &file);
     if (result != SEND_OK)
         return result;
 
-    if (!progress(portName, SEND_STARTED, 0))
-        result = SEND_CANCELLED;
-    else if (!StartRawJob(printer, path))
-        result = SEND_WRITE_FAILED;
-    else
-        result = EndRawJob(printer, CopyFileToJob(file, printer, portName, progress));
-    Sys.CloseHandle(file);
-    return result;
+    if (!progress(portName, SEND_STARTED, 0)) {
+        Sys.CloseHandle(file);
+        return SEND_CANCELLED;
+    }
+    DWORD job = StartRawJob(printer, path, datatype);
+    if (job == 0) {
+        Sys.CloseHandle(file);
+        return SEND_WRITE_FAILED;
+    }
+    return EndJob(printer, job, file, CopyFileToJob(file, printer, portName, progress), portName, following);
 }
 
-SEND_RESULT PrintOnTemporaryPrinter(HANDLE printer, const char *path, const char *portName,
-                                    SEND_PROGRESS progress)
+SEND_RESULT PrintOnTemporaryPrinter(HANDLE printer, char *datatype, const char *path, const char *portName,
+                                    SEND_PROGRESS progress, JOB_FOLLOWING *following)
 {
-    SEND_RESULT result = SendToTemporaryPrinter(printer, path, portName, progress);
+    SEND_RESULT result = SendToTemporaryPrinter(printer, datatype, path, portName, progress, following);
     /* A job already ended survives: the spooler only marks a printer with
        queued jobs for deletion, and removes it once they are printed. */
     Sys.DeletePrinter(printer);

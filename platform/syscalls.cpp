@@ -6,6 +6,7 @@ static const SYSTEM_CALLS RealSystemCalls = {
     ::EnumPortsA,
     ::EnumPrintersA,
     ::EnumPrinterDriversA,
+    ::GetPrinterDriverA,
     ::AddPrinterA,
     ::DeletePrinter,
     ::OpenPrinterA,
@@ -16,6 +17,7 @@ static const SYSTEM_CALLS RealSystemCalls = {
     ::EndPagePrinter,
     ::EndDocPrinter,
     ::AbortPrinter,
+    ::GetJobA,
 
     ::CreateFileA,
     ::ReadFile,
@@ -29,6 +31,8 @@ static const SYSTEM_CALLS RealSystemCalls = {
 
     ::GetVersionExA,
     ::GetLastError,
+    ::GetTickCount,
+    ::Sleep,
 
     ::MessageBoxA,
     ::_beginthread,

@@ -18,6 +18,7 @@ struct SYSTEM_CALLS {
     BOOL (WINAPI *EnumPortsA)(LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
     BOOL (WINAPI *EnumPrintersA)(DWORD, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
     BOOL (WINAPI *EnumPrinterDriversA)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
+    BOOL (WINAPI *GetPrinterDriverA)(HANDLE, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD);
     HANDLE (WINAPI *AddPrinterA)(LPSTR, DWORD, LPBYTE);
     BOOL (WINAPI *DeletePrinter)(HANDLE);
     BOOL (WINAPI *OpenPrinterA)(LPSTR, LPHANDLE, LPPRINTER_DEFAULTSA);
@@ -28,6 +29,7 @@ struct SYSTEM_CALLS {
     BOOL (WINAPI *EndPagePrinter)(HANDLE);
     BOOL (WINAPI *EndDocPrinter)(HANDLE);
     BOOL (WINAPI *AbortPrinter)(HANDLE);
+    BOOL (WINAPI *GetJobA)(HANDLE, DWORD, DWORD, LPBYTE, DWORD, LPDWORD);
 
     /* Files and devices */
     HANDLE (WINAPI *CreateFileA)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
@@ -40,9 +42,11 @@ struct SYSTEM_CALLS {
     BOOL (WINAPI *FindClose)(HANDLE);
     DWORD (WINAPI *GetModuleFileNameA)(HMODULE, LPSTR, DWORD);
 
-    /* System state and errors */
+    /* System state, errors and time */
     BOOL (WINAPI *GetVersionExA)(LPOSVERSIONINFOA);
     DWORD (WINAPI *GetLastError)(void);
+    DWORD (WINAPI *GetTickCount)(void);
+    void (WINAPI *Sleep)(DWORD);
 
     /* What the user sees and the worker's start */
     int (WINAPI *MessageBoxA)(HWND, LPCSTR, LPCSTR, UINT);

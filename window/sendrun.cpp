@@ -45,11 +45,11 @@ static void ShowSendError(HWND owner, const char *text, const char *caption)
    focus back at the file's name after an invalid one, "Error" after any
    other failure but a port that could not be opened. A temporary printer's
    failed job shows "Error" while its box is up. True when the run stops. */
-static bool ReportSendResult(HWND owner, SEND_RESULT result, const char *portName, SEND_ROAD road)
+static bool ReportSendResult(HWND owner, SEND_RESULT result, const char *portName, const SEND_ROUTE *route)
 {
     SEND_OUTCOME outcome;
-    DescribeSendResult(result, road, portName, &outcome);
-    if ((result == SEND_WRITE_FAILED || result == SEND_READ_FAILED) && road == ROAD_TEMPORARY)
+    DescribeSendResult(result, route, NULL, portName, &outcome);
+    if ((result == SEND_WRITE_FAILED || result == SEND_READ_FAILED) && route->road == ROAD_TEMPORARY)
         ShowErrorStatus();
     for (int i = 0; i < outcome.messageCount; ++i)
         ShowSendError(owner, outcome.messages[i].text, outcome.messages[i].caption);
@@ -75,9 +75,9 @@ static bool SendToCheckedPorts(HWND owner)
         const PORT_ENTRY *row = &PortTable[i];
         char buffer[INPUT_PATH_SIZE];
         const char *path = GetInputPath(buffer) ? buffer : NULL;
-        SEND_ROAD road;
-        SEND_RESULT result = SendToPort(row, path, ShowSendProgress, &road);
-        if (ReportSendResult(owner, result, row->szPortName, road))
+        SEND_ROUTE route;
+        SEND_RESULT result = SendToPort(row, path, ShowSendProgress, NULL, &route);
+        if (ReportSendResult(owner, result, row->szPortName, &route))
             return result == SEND_BAD_FILE_NAME;
     }
     return false;

@@ -73,7 +73,7 @@ void CheckTableRows(const std::vector<TABLE_ROW> &rows)
 
 struct NAME_ROW {
     const char *what;
-    std::vector<std::string> drivers;
+    std::vector<FAKE_DRIVER> drivers;
     std::vector<std::string> existing;
     std::map<std::string, DWORD> refusals;
     std::vector<FAKE_FAULT> faults;
@@ -158,7 +158,7 @@ TEST(PortTableUtf8, Rows)
 
 TEST(TemporaryPrinter, NameSearch)
 {
-    const std::vector<std::string> driver = {"Raw Driver"};
+    const std::vector<FAKE_DRIVER> driver = {"Raw Driver"};
     NAME_ROW rows[] = {
         {"the first number is free", driver, {}, {}, {}, "Temporary Printer_1", 1},
         {"a printer of that name is there", driver, {"Temporary Printer_1"}, {}, {}, "Temporary Printer_2", 2},
@@ -178,7 +178,9 @@ TEST(TemporaryPrinter, NameSearch)
             Fake.printers.push_back({name, "LPT2:", false});
         Fake.refusals = row.refusals;
         Fake.faults = row.faults;
-        HANDLE printer = AddTemporaryPrinter("LPT1:");
+        char *datatype;
+        BOOL refused;
+        HANDLE printer = AddTemporaryPrinter("LPT1:", &datatype, &refused);
         ASSERT_EQ(printer != NULL, row.added != NULL) << row.what << FakeLog();
         EXPECT_EQ(FakeCalls("OpenPrinterA"), row.opens) << row.what;
         if (printer != NULL) {

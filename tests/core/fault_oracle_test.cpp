@@ -80,11 +80,14 @@ SEND_RESULT Run(const CASE &run)
     Percents.clear();
     SEND_RESULT result = NoPrinter;
     if (run.road == INSTALLED) {
-        result = PrintOnInstalledPrinter(run.path, Queue, Port, CheckProgress);
+        result = PrintOnInstalledPrinter(run.path, Queue, Port, CheckProgress, NULL);
     } else if (run.road == DIRECT) {
         result = CopyFileToPort(run.path, Port, CheckProgress);
-    } else if (HANDLE printer = AddTemporaryPrinter(Port)) {
-        result = PrintOnTemporaryPrinter(printer, run.path, Port, CheckProgress);
+    } else {
+        char *datatype;
+        BOOL refused;
+        if (HANDLE printer = AddTemporaryPrinter(Port, &datatype, &refused))
+            result = PrintOnTemporaryPrinter(printer, datatype, run.path, Port, CheckProgress, NULL);
     }
     ResetSystemCalls();
     return result;
@@ -107,8 +110,10 @@ SEND_RESULT Effect(const FAKE_FAULT &fault, ROAD road)
     const std::string &entry = fault.entry;
     if (fault.answer == FAULT_SHORT && (fault.value >= fault.normal || (fault.value > 0 && entry != "WritePrinter")))
         return SEND_OK;
-    if (fault.answer == FAULT_MORE && fault.value < Far && Fake.log[fault.firedAt] == "EnumPrinterDriversA probe")
+    if (fault.answer == FAULT_MORE && fault.value < Far && Fake.log[fault.firedAt] == "EnumPrinterDriversA 1 probe")
         return SEND_OK;
+    if (entry == "EnumPrinterDriversA" && Fake.log[fault.firedAt].rfind("EnumPrinterDriversA 1 ", 0) != 0)
+        return SEND_OK;     /* a driver whose data type cannot be read is a RAW one */
     if (entry == "CreateFileA")
         return Fake.log[fault.firedAt].find(Path) != std::string::npos ? SEND_OPEN_FAILED : SEND_PORT_OPEN_FAILED;
     if (entry == "OpenPrinterA")    /* a temporary name that will not open is taken */
@@ -199,7 +204,8 @@ bool MovesBytes(const FAKE_FAULT &call)
 
 bool GivesCount(const FAKE_FAULT &call)
 {
-    return MovesBytes(call) || call.entry == "GetFileSize" || call.entry == "EnumPrinterDriversA";
+    return MovesBytes(call) || call.entry == "GetFileSize" || call.entry == "EnumPrinterDriversA" ||
+           call.entry == "GetPrinterDriverA";
 }
 
 FAKE_FAULT As(const FAKE_FAULT &call, FAKE_ANSWER answer, DWORD value, int later = 0)

@@ -75,10 +75,10 @@ protected:
    a send would take and what it goes through. */
 TEST_F(Console, ListsThePortsOfTheWindowWithTheirRoads)
 {
-    std::vector<std::string> expected = {"LPT1:\tdevice\tLPT1:", "LPT2:\tdevice\tLPT2:", "LPT3:\tdevice\tLPT3:"};
+    std::vector<std::string> expected = {"LPT1:\tdevice\tLPT1:\t-", "LPT2:\tdevice\tLPT2:\t-", "LPT3:\tdevice\tLPT3:\t-"};
     if (spool)
-        expected = {QueuePort() + "\tqueue\tvantrel_raw", "LPT1:\ttemporary\tvantrel_raw",
-                    "LPT2:\ttemporary\tvantrel_raw", "LPT3:\ttemporary\tvantrel_raw"};
+        expected = {QueuePort() + "\tqueue\tvantrel_raw\tRAW", "LPT1:\ttemporary\tvantrel_raw\tRAW",
+                    "LPT2:\ttemporary\tvantrel_raw\tRAW", "LPT3:\ttemporary\tvantrel_raw\tRAW"};
     CONSOLE_RUN run = Run({"--list"});
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_EQ(expected, Lines(run.out));
@@ -220,8 +220,8 @@ TEST_F(Console, TheCommandLineIsCheckedBeforeAnythingIsSent)
         {{"--lists"}, 4, "", "vantrel-send: unknown option --lists\n"},
         {{"--list", "LPT1:"}, 4, "", "vantrel-send: nothing may follow --list\n"},
         {{"--version"}, 0, "vantrel-send 1.1.0.1\n", ""},
-        {{"--help"}, 0, "Usage: vantrel-send FILE PORT [PORT ...]\n", ""},
-        {{"/?"}, 0, "Usage: vantrel-send FILE PORT [PORT ...]\n", ""},
+        {{"--help"}, 0, "Usage: vantrel-send [--wait[=SECONDS]] FILE PORT [PORT ...]\n", ""},
+        {{"/?"}, 0, "Usage: vantrel-send [--wait[=SECONDS]] FILE PORT [PORT ...]\n", ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));

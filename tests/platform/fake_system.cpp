@@ -1,3 +1,7 @@
+/* Vista's driver level 8 as the system's headers give it: the program
+   reads its head by a layout of its own, which this checks. */
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
 #include "fake_system.h"
 
 #include <stdio.h>
@@ -150,7 +154,7 @@ static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     char *next = (char *)buffer + entrySize * items.size();
     for (size_t i = 0; i < items.size(); ++i) {
-        char *texts[3];
+        char *texts[3] = {};
         for (size_t j = 0; j < items[i].size(); ++j) {
             texts[j] = (char *)memcpy(next, items[i][j].c_str(), items[i][j].size() + 1);
             next += items[i][j].size() + 1;
@@ -190,15 +194,55 @@ static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buf
     }, buffer, size, needed, returned);
 }
 
+static const FAKE_DRIVER *FindDriver(const std::string &name)
+{
+    for (const FAKE_DRIVER &driver : Fake.drivers)
+        if (driver.name == name)
+            return &driver;
+    return NULL;
+}
+
+/* Levels 1, 3 and 8 of the drivers given; level 8 only where the spooler
+   has it. The dependent files go as a list of texts, each NUL-ended, the
+   list ended by one more NUL. */
+static BOOL EnumerateDrivers(const char *entry, DWORD level, const std::vector<const FAKE_DRIVER *> &drivers,
+                             LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned)
+{
+    std::vector<std::vector<std::string>> items;
+    for (const FAKE_DRIVER *driver : drivers) {
+        std::string files;
+        for (const std::string &file : driver->dependentFiles)
+            files += file + std::string(1, '\0');
+        items.push_back(level == 1 ? std::vector<std::string>{driver->name} : std::vector<std::string>{driver->name, files});
+    }
+    std::string name = std::string(entry) + " " + std::to_string(level);
+    if (level == 8 && !Fake.level8) {
+        Enter(name.c_str(), buffer ? "fill" : "probe");
+        *needed = *returned = 0;
+        return Fail(ERROR_INVALID_LEVEL);
+    }
+    size_t entrySize = level == 1 ? sizeof(DRIVER_INFO_1A) : level == 3 ? sizeof(DRIVER_INFO_3A) : sizeof(DRIVER_INFO_8A);
+    BOOL filled = Enumerate(name.c_str(), level == 1 || level == 3 || level == 8, entrySize, items,
+                            [](BYTE *entry, char **texts) {
+        if (texts[1] == NULL) {
+            ((DRIVER_INFO_1A *)entry)->pName = texts[0];
+            return;
+        }
+        ((DRIVER_INFO_3A *)entry)->pName = texts[0];
+        ((DRIVER_INFO_3A *)entry)->pDependentFiles = texts[1];
+    }, buffer, size, needed, returned);
+    for (size_t i = 0; filled && level == 8 && i < drivers.size(); ++i)
+        ((DRIVER_INFO_8A *)(buffer + i * entrySize))->dwPrinterDriverAttributes = drivers[i]->attributes;
+    return filled;
+}
+
 static BOOL WINAPI FakeEnumPrinterDriversA(LPSTR, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                                            LPDWORD returned)
 {
-    std::vector<std::vector<std::string>> items;
-    for (const std::string &driver : Fake.drivers)
-        items.push_back({driver});
-    return Enumerate("EnumPrinterDriversA", level == 1, sizeof(DRIVER_INFO_1A), items,
-                     [](BYTE *entry, char **texts) { ((DRIVER_INFO_1A *)entry)->pName = texts[0]; },
-                     buffer, size, needed, returned);
+    std::vector<const FAKE_DRIVER *> drivers;
+    for (const FAKE_DRIVER &driver : Fake.drivers)
+        drivers.push_back(&driver);
+    return EnumerateDrivers("EnumPrinterDriversA", level, drivers, buffer, size, needed, returned);
 }
 
 static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
@@ -206,30 +250,63 @@ static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
     PRINTER_INFO_2A info = *(PRINTER_INFO_2A *)buffer;
     std::string name = info.pPrinterName, port = info.pPortName;
     FAKE_FAULT *fault = Enter("AddPrinterA", name + " on " + port);
+    std::string datatype = info.pDatatype ? info.pDatatype : "";
     FakeExpect(server == NULL && level == 2 && info.pDriverName && !strcmp(info.pPrintProcessor, "winprint") &&
-               !strcmp(info.pDatatype, "RAW"), "AddPrinterA " + name + " not a local RAW printer");
+               (datatype == "RAW" || datatype == "XPS_PASS"), "AddPrinterA " + name + " not a local printer of raw bytes");
     if (Fails(fault))
         return Fail(fault->value), (HANDLE)NULL;
     FakeExpect(!PrinterExists(name), "AddPrinterA over the existing printer " + name);
     if (PrinterExists(name))
         return Fail(ERROR_PRINTER_ALREADY_EXISTS), (HANDLE)NULL;
-    Fake.printers.push_back({name, port, false});
+    Fake.printers.push_back({name, port, false, info.pDriverName ? info.pDriverName : "", datatype});
     HANDLE printer = NewHandle('P', name, -1);
     Fake.handles[(uintptr_t)printer].added = true;
     return printer;
 }
 
-static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSA)
+/* No name opens the print server, whose administration may be refused. */
+static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSA defaults)
 {
-    FAKE_FAULT *fault = Enter("OpenPrinterA", name);
+    FAKE_FAULT *fault = Enter("OpenPrinterA", name ? name : "(server)");
     if (Fails(fault))
         return Fail(fault->value);
-    if (Fake.refusals.count(name))
+    if (name == NULL) {
+        FakeExpect(defaults && defaults->DesiredAccess == SERVER_ACCESS_ADMINISTER, "the server opened for another use");
+        if (Fake.serverRefused)
+            return Fail(ERROR_ACCESS_DENIED);
+    } else if (Fake.refusals.count(name)) {
         return Fail(Fake.refusals[name]);
-    if (!PrinterExists(name))
+    } else if (!PrinterExists(name)) {
         return Fail(ERROR_INVALID_PRINTER_NAME);
-    *handle = NewHandle('P', name, -1);
+    }
+    *handle = NewHandle('P', name ? name : "(server)", -1);
     return TRUE;
+}
+
+static FAKE_PRINTER *FindPrinter(const std::string &name)
+{
+    for (FAKE_PRINTER &printer : Fake.printers)
+        if (printer.name == name)
+            return &printer;
+    return NULL;
+}
+
+/* The printer's own driver; without one of its own, the first installed. */
+static BOOL WINAPI FakeGetPrinterDriverA(HANDLE handle, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed)
+{
+    auto found = Fake.handles.find((uintptr_t)handle);
+    bool open = found != Fake.handles.end() && found->second.kind == 'P' && found->second.open;
+    FakeExpect(open, "GetPrinterDriverA on a printer not open");
+    FAKE_PRINTER *known = open ? FindPrinter(found->second.name) : NULL;
+    std::string name = known && !known->driver.empty() ? known->driver : Fake.drivers.empty() ? "" : Fake.drivers[0].name;
+    const FAKE_DRIVER *driver = FindDriver(name);
+    if (!open || driver == NULL) {
+        *needed = 0;
+        Enter(("GetPrinterDriverA " + std::to_string(level)).c_str(), buffer ? "fill" : "probe");
+        return Fail(open ? ERROR_UNKNOWN_PRINTER_DRIVER : ERROR_INVALID_HANDLE);
+    }
+    DWORD returned;
+    return EnumerateDrivers("GetPrinterDriverA", level, {driver}, buffer, size, needed, &returned);
 }
 
 static DWORD WINAPI FakeStartDocPrinterA(HANDLE handle, DWORD level, LPBYTE buffer)
@@ -240,6 +317,9 @@ static DWORD WINAPI FakeStartDocPrinterA(HANDLE handle, DWORD level, LPBYTE buff
     if (printer == NULL || Fails(fault))
         return Fail(fault ? fault->value : ERROR_INVALID_HANDLE);
     FakeExpect(level == 1 && !document->pOutputFile && !printer->inDocument, "StartDocPrinterA not a new job");
+    FAKE_PRINTER *added = printer->added ? FindPrinter(printer->name) : NULL;
+    FakeExpect(!added || (document->pDatatype && added->datatype == document->pDatatype),
+               "a job of another data type than its temporary printer's");
     Fake.jobs.push_back({printer->name, false, 0, true, false, false, false,
                          document->pDocName ? document->pDocName : "", document->pDatatype ? document->pDatatype : ""});
     printer->job = (int)Fake.jobs.size() - 1;
@@ -300,6 +380,53 @@ static BOOL WINAPI FakeEndDocPrinter(HANDLE h) { return PrinterStep(STEP_END_DOC
 static BOOL WINAPI FakeAbortPrinter(HANDLE h) { return PrinterStep(STEP_ABORT, "AbortPrinter", h); }
 static BOOL WINAPI FakeDeletePrinter(HANDLE h) { return PrinterStep(STEP_DELETE, "DeletePrinter", h); }
 static BOOL WINAPI FakeClosePrinter(HANDLE h) { return PrinterStep(STEP_CLOSE, "ClosePrinter", h); }
+
+/* An ended job's state at each look (a probe and its fill), from
+   Fake.looks; without any, the job has left the queue, which Windows
+   answers with ERROR_INVALID_PARAMETER. Only the printer that ended the job
+   asks, and before it is deleted. */
+static BOOL WINAPI FakeGetJobA(HANDLE handle, DWORD id, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed)
+{
+    auto found = Fake.handles.find((uintptr_t)handle);
+    FAKE_HANDLE *printer = found != Fake.handles.end() && found->second.open ? &found->second : NULL;
+    FAKE_JOB *job = printer && printer->job >= 0 && (DWORD)printer->job + 1 == id ? JobOf(printer) : NULL;
+    FakeExpect(job && job->ended && !printer->deleted && level == 1, "GetJobA not on the printer that ended the job");
+    if (job != NULL && buffer == NULL)
+        ++job->looks;
+    int look = job ? std::min<int>(job->looks, (int)Fake.looks.size()) - 1 : -1;
+    const FAKE_LOOK *state = look >= 0 ? &Fake.looks[look] : NULL;
+    if (state == NULL || state->error != 0) {
+        *needed = 0;
+        Enter("GetJobA", buffer ? "fill" : "probe");
+        return Fail(state ? state->error : ERROR_INVALID_PARAMETER);
+    }
+    DWORD returned;
+    BOOL filled = Enumerate("GetJobA", true, sizeof(JOB_INFO_1A), {{printer->name, job->document, state->text}},
+                            [](BYTE *entry, char **texts) {
+        JOB_INFO_1A *info = (JOB_INFO_1A *)entry;
+        info->pPrinterName = texts[0];
+        info->pDocument = texts[1];
+        info->pStatus = texts[2][0] ? texts[2] : NULL;
+    }, buffer, size, needed, &returned);
+    if (filled && buffer != NULL) {
+        JOB_INFO_1A *info = (JOB_INFO_1A *)buffer;
+        info->JobId = id;
+        info->Status = state->status;
+        info->TotalPages = state->pages;
+        info->PagesPrinted = state->printed;
+    }
+    return filled;
+}
+
+static DWORD WINAPI FakeGetTickCount(void)
+{
+    return Fake.clock;
+}
+
+static void WINAPI FakeSleep(DWORD milliseconds)
+{
+    Fake.clock += milliseconds;
+}
 
 /* A sink takes what a write moves and checks it against the file. */
 static BOOL Write(const char *entry, const char *kind, HANDLE handle, const void *bytes, DWORD count, LPDWORD written)
@@ -411,12 +538,12 @@ static int WINAPI FakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
 void InstallFakeSystem(void)
 {
     Fake = FAKE_SYSTEM();
-    Sys = SYSTEM_CALLS{FakeEnumPortsA, FakeEnumPrintersA, FakeEnumPrinterDriversA, FakeAddPrinterA, FakeDeletePrinter,
-                       FakeOpenPrinterA, FakeClosePrinter, FakeStartDocPrinterA, FakeStartPagePrinter,
-                       FakeWritePrinter, FakeEndPagePrinter, FakeEndDocPrinter, FakeAbortPrinter, FakeCreateFileA,
-                       FakeReadFile, FakeWriteFile, FakeGetFileSize, FakeGetFileAttributesA, FakeCloseHandle,
-                       FindFirstFileA, FindClose, GetModuleFileNameA, GetVersionExA, GetLastError, FakeMessageBoxA,
-                       _beginthread};
+    Sys = SYSTEM_CALLS{FakeEnumPortsA, FakeEnumPrintersA, FakeEnumPrinterDriversA, FakeGetPrinterDriverA,
+                       FakeAddPrinterA, FakeDeletePrinter, FakeOpenPrinterA, FakeClosePrinter, FakeStartDocPrinterA,
+                       FakeStartPagePrinter, FakeWritePrinter, FakeEndPagePrinter, FakeEndDocPrinter, FakeAbortPrinter,
+                       FakeGetJobA, FakeCreateFileA, FakeReadFile, FakeWriteFile, FakeGetFileSize,
+                       FakeGetFileAttributesA, FakeCloseHandle, FindFirstFileA, FindClose, GetModuleFileNameA,
+                       GetVersionExA, GetLastError, FakeGetTickCount, FakeSleep, FakeMessageBoxA, _beginthread};
 }
 
 std::vector<std::string> FakeDefects(void)

@@ -23,9 +23,9 @@
      ("EnumPrintersA local" is the local printers' list).
 
    InstallFakeSystem() binds the Sys entries of the spooler, files,
-   devices and MessageBoxA to the fake and empties the model; the last
-   error, the platform's version and the entries only start-up uses stay
-   the system's. ResetSystemCalls() puts the real
+   devices, time and MessageBoxA to the fake and empties the model; the
+   last error, the platform's version and the entries only start-up uses
+   stay the system's. Time passes only by Sleep. ResetSystemCalls() puts the real
    API back. One thread at a time. */
 #ifndef VANTREL_FAKE_SYSTEM_H
 #define VANTREL_FAKE_SYSTEM_H
@@ -39,7 +39,21 @@
 #include <vector>
 
 struct FAKE_PORT { std::string name, description = "Local Port", monitor = "Local Monitor"; };
-struct FAKE_PRINTER { std::string name, port; bool connection; };
+/* A printer's driver is the first installed one unless it names its own;
+   an added printer keeps the data type it was added with. */
+struct FAKE_PRINTER { std::string name, port; bool connection; std::string driver = "", datatype = ""; };
+/* Level 8's attributes and the dependent files of levels 3 and 8. */
+struct FAKE_DRIVER {
+    std::string name;
+    DWORD attributes = 0;
+    std::vector<std::string> dependentFiles = {};
+    FAKE_DRIVER(const char *text) : name(text) {}
+    FAKE_DRIVER(const std::string &text, DWORD attributes = 0, std::vector<std::string> files = {})
+        : name(text), attributes(attributes), dependentFiles(files) {}
+};
+/* What GetJobA answers of an ended job at one look: its status bits and
+   text, or a failure with error. */
+struct FAKE_LOOK { DWORD status; std::string text = ""; DWORD error = 0; DWORD pages = 0, printed = 0; };
 
 enum FAKE_ANSWER {
     FAULT_FAILS,            /* with value as the last error */
@@ -65,6 +79,7 @@ struct FAKE_JOB {
     bool intact;            /* every byte was the file's byte at its offset */
     bool paged, ended, aborted;
     std::string document, datatype;
+    int looks = 0;          /* GetJobA's looks at it */
 };
 
 struct FAKE_HANDLE {
@@ -81,7 +96,10 @@ struct FAKE_BOX { HWND owner; std::string text, caption; UINT style; };
 struct FAKE_SYSTEM {
     std::vector<FAKE_PORT> ports;
     std::vector<FAKE_PRINTER> printers;
-    std::vector<std::string> drivers;
+    std::vector<FAKE_DRIVER> drivers;
+    bool level8 = true;                     /* the spooler answers driver level 8 (Vista on) */
+    bool serverRefused = false;             /* the print server refuses its administration */
+    std::vector<FAKE_LOOK> looks;           /* GetJobA's answers, look by look; the last repeats; none: gone */
     std::map<std::string, uint64_t> files;
     std::set<std::string> devices;
     std::map<std::string, DWORD> refusals;  /* OpenPrinterA fails by name */
@@ -92,6 +110,7 @@ struct FAKE_SYSTEM {
     std::map<uintptr_t, FAKE_HANDLE> handles;
     std::vector<std::string> problems;
     std::vector<FAKE_BOX> boxes;
+    DWORD clock = 0;                        /* GetTickCount, moved on by Sleep alone */
 };
 
 extern FAKE_SYSTEM Fake;
