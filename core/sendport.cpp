@@ -97,8 +97,8 @@ void DescribeSendResult(SEND_RESULT result, const SEND_ROUTE *route, const JOB_F
         AddMessage(outcome, "Printer Error", "Could not print to %s! Please check your printer connection.", portName);
     if (route->addRefused && (result == SEND_WRITE_FAILED || result == SEND_PORT_OPEN_FAILED))
         AddMessage(outcome, "Printer Rights Error",
-                   "A temporary printer could not be added on %s: adding a printer needs administrator rights. "
-                   "Start Vantrel as an administrator, or install a printer on the port.", portName);
+                   "A temporary printer could not be added on %s, since adding a printer needs administrator "
+                   "rights. Start Vantrel as an administrator, or install a printer on the port.", portName);
     switch (result) {
     case SEND_WRITE_FAILED:
         AddMessage(outcome, "Write to Printer Error", "Error writing to %s! Please check your printer connection.",
