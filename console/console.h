@@ -25,6 +25,9 @@ void ClearProgressLine(void);
 
 /* The ports and the send (sendfile.cpp) */
 int ListPorts(void);
+/* The program's console control handler: Ctrl+C, Ctrl+Break, the console
+   closing or the session ending stop the run. */
+BOOL WINAPI OnConsoleControl(DWORD event);
 /* following: whether each job is followed to the printer, for at most
    waitSeconds. */
 int SendFileToPorts(const char *path, char *const *portNames, int portCount, bool following, DWORD waitSeconds);

@@ -82,7 +82,7 @@ static const PORT_ENTRY *FindOfferedPort(const char *name)
 /* Ctrl+C and Ctrl+Break only ask the run to stop. When the console closes
    or the session ends, the process is ended once the handler returns: it
    waits until the run has unwound. */
-static BOOL WINAPI OnConsoleControl(DWORD event)
+BOOL WINAPI OnConsoleControl(DWORD event)
 {
     InterlockedExchange(&CancelRequested, TRUE);
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
