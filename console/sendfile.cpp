@@ -186,7 +186,8 @@ static int SendToRows(const char *path, const PORT_ENTRY *const *rows, int count
         SEND_ROUTE route;
         SEND_RESULT result = SendToPort(rows[i], path, ShowConsoleProgress, FollowingJobs ? &following : NULL, &route);
         exitCode = ReportResult(rows[i], result, &route, FollowingJobs ? &following : NULL, exitCode);
-        if (exitCode == EXIT_CANCELLED || exitCode == EXIT_FILE_FAILED)
+        /* A following stopped by Ctrl+C goes on to say which ports got nothing. */
+        if (result == SEND_CANCELLED || exitCode == EXIT_FILE_FAILED)
             break;
     }
     return exitCode;

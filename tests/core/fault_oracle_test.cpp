@@ -79,15 +79,17 @@ SEND_RESULT Run(const CASE &run)
     Current = &run;
     Percents.clear();
     SEND_RESULT result = NoPrinter;
+    /* An ended job is followed: it has left the queue at the first look. */
+    JOB_FOLLOWING following = {2, [](const char *, const char *) { return TRUE; }, JOB_NOT_FOLLOWED, ""};
     if (run.road == INSTALLED) {
-        result = PrintOnInstalledPrinter(run.path, Queue, Port, CheckProgress, NULL);
+        result = PrintOnInstalledPrinter(run.path, Queue, Port, CheckProgress, &following);
     } else if (run.road == DIRECT) {
         result = CopyFileToPort(run.path, Port, CheckProgress);
     } else {
         char *datatype;
         BOOL refused;
         if (HANDLE printer = AddTemporaryPrinter(Port, &datatype, &refused))
-            result = PrintOnTemporaryPrinter(printer, datatype, run.path, Port, CheckProgress, NULL);
+            result = PrintOnTemporaryPrinter(printer, datatype, run.path, Port, CheckProgress, &following);
     }
     ResetSystemCalls();
     return result;
@@ -205,7 +207,7 @@ bool MovesBytes(const FAKE_FAULT &call)
 bool GivesCount(const FAKE_FAULT &call)
 {
     return MovesBytes(call) || call.entry == "GetFileSize" || call.entry == "EnumPrinterDriversA" ||
-           call.entry == "GetPrinterDriverA";
+           call.entry == "GetPrinterDriverA" || call.entry == "GetJobA";
 }
 
 FAKE_FAULT As(const FAKE_FAULT &call, FAKE_ANSWER answer, DWORD value, int later = 0)
