@@ -1,6 +1,7 @@
 /* What every end-to-end test does on the bed: a folder of its own, copies
-   of the released programs in it, and changes to the bed (spooler
-   mappings, ports) undone in reverse when the test ends. */
+   of the released programs in it, the far ends of the LPT ports, and
+   changes to the bed (spooler mappings, ports) undone in reverse when the
+   test ends. */
 #ifndef VANTREL_BED_TEST_H
 #define VANTREL_BED_TEST_H
 
@@ -12,12 +13,14 @@
 #include <vector>
 
 const std::vector<std::string> None;
+const uint64_t Chunk = 524288;
 
 class BedTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         folder = std::string("e2e/") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        spool = BedProfile() == "spool";
         CreateDirectoryA(BedPath("e2e").c_str(), NULL);
         CreateDirectoryA(BedPath(folder).c_str(), NULL);
         ASSERT_EQ(None, TemporaryPrinters()) << "left by an earlier test";
@@ -35,6 +38,32 @@ protected:
         return copy;
     }
 
+    /* The sink an LPT port leads to in this profile: its jobs' or its
+       device's. */
+    std::string SinkOf(const std::string &port) const
+    {
+        return (spool ? "spool-lpt" : "device-lpt") + port.substr(3, 1) + ".bin";
+    }
+
+    /* The ports to be sent to start empty (a device is written from its
+       start and never cut short); those to be spared hold stale bytes. */
+    void FillSinks(const std::vector<std::string> &sent, const std::vector<std::string> &spared)
+    {
+        for (const std::string &port : sent)
+            ASSERT_TRUE(FillSink(SinkOf(port), "")) << port;
+        for (const std::string &port : spared)
+            ASSERT_TRUE(FillSink(SinkOf(port), StaleBytes)) << port;
+    }
+
+    void ExpectSinks(const std::string &fingerprint, const std::vector<std::string> &sent,
+                     const std::vector<std::string> &spared)
+    {
+        for (const std::string &port : sent)
+            EXPECT_EQ(fingerprint, Fingerprint(SinkPath(SinkOf(port)))) << port << " did not get the file";
+        for (const std::string &port : spared)
+            EXPECT_EQ(StaleFingerprint(), Fingerprint(SinkPath(SinkOf(port)))) << port << " was written";
+    }
+
     void Change(bool done, const std::function<void()> &undo)
     {
         undos.push_back(undo);
@@ -46,16 +75,30 @@ protected:
             (*undo)();
         undos.clear();
     }
+    /* LPT1: and LPT2: are mapped to their sinks again afterwards. */
     void MapSpooler(const std::string &port, const std::string &target)
     {
-        std::string usual = port == "LPT3:" ? "" : BedUnixPath("sinks/spool-lpt" + port.substr(3, 1) + ".bin");
-        Change(SetSpoolerMapping(port, target), [=] { SetSpoolerMapping(port, usual); });
+        bool usual = port == "LPT1:" || port == "LPT2:";
+        std::string back = usual ? BedUnixPath("sinks/spool-lpt" + port.substr(3, 1) + ".bin") : "";
+        Change(SetSpoolerMapping(port, target), [=] { SetSpoolerMapping(port, back); });
     }
     void PortAdded(const std::string &port) { Change(AddPort(port), [=] { RemovePort(port); }); }
     void PortRemoved(const std::string &port) { Change(RemovePort(port), [=] { AddPort(port); }); }
 
     std::string folder;
+    bool spool = false;
     std::vector<std::function<void()>> undos;
+};
+
+/* A fixture's tests that need the installed queue: the "spool" profile. */
+template <class FIXTURE>
+class SpoolOnly : public FIXTURE {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ("spool", BedProfile());
+        FIXTURE::SetUp();
+    }
 };
 
 #endif

@@ -18,7 +18,7 @@
 
 namespace {
 
-const uint64_t Chunk = 524288;
+const std::string Invalid = "Input File Error|Selected Filename is invalid!\nPlease check validity of the file.|main|*";
 
 /* "Writing to PORT" (percent -1) or "Writing to PORT\t\tN% Completed". */
 bool ParseProgress(const std::string &text, std::string *port, int *percent)
@@ -188,54 +188,12 @@ protected:
     std::map<std::string, int> lastPercent;
 };
 
-class Spool : public Both {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ("spool", BedProfile());
-        Both::SetUp();
-    }
-};
+typedef SpoolOnly<Both> Spool;
 
 }  // namespace
 
-/* Each road's far end at the sizes around the chunk, every road in one run:
-   the queue and the two temporary printers, or the two devices. */
-TEST_F(Both, EachRoadDeliversTheFileByteExactAtTheEdgeSizes)
-{
-    bool spool = BedProfile() == "spool";
-    std::vector<std::string> ports = {"LPT1:", "LPT2:"};
-    if (spool)
-        ports.insert(ports.begin(), QueuePort());
-    const char *sinks[] = {spool ? "spool-lpt1.bin" : "device-lpt1.bin", spool ? "spool-lpt2.bin" : "device-lpt2.bin"};
-    int before = CountListenerJobs();
-    std::vector<std::string> jobs;
-    for (uint64_t size : {(uint64_t)0, (uint64_t)1, Chunk, Chunk + 1}) {
-        SCOPED_TRACE(size);
-        BED_FILE file = MakeBedFile(folder + "/edge.prn", size, 100 + (unsigned)size);
-        /* A job replaces a mapped file; a device is written from its start
-           and never cut short, so it starts empty. */
-        for (const char *sink : sinks)
-            ASSERT_TRUE(FillSink(sink, spool ? StaleBytes : ""));
-        if (app.process.hProcess == NULL) {
-            ASSERT_NO_FATAL_FAILURE(Start(file.path, ports));
-        }
-        ASSERT_NO_FATAL_FAILURE(SetFile(file.path));
-
-        ExpectRun(Go(), ports, None);
-
-        for (const char *sink : sinks)
-            EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath(sink))) << sink;
-        if (size > 0)   /* Wine makes no CUPS job of an empty one */
-            jobs.push_back(file.fingerprint);
-    }
-    if (spool) {
-        EXPECT_EQ(jobs, QueueJobsSince(before));
-    }
-}
-
-/* The file is chosen in the open-file dialog. The temporary printers'
-   mappings append, so a second job to a port would show. */
+/* The temporary printers' mappings append, so a second job to a port
+   would show. */
 TEST_F(Spool, OnlyThePortsLeftTickedGetTheFileOnceHoweverTheyWereTicked)
 {
     const char *appending[][2] = {{"LPT1:", "append-lpt1.bin"}, {"LPT2:", "append-lpt2.bin"}, {"LPT3:", "append-lpt3.bin"}};
@@ -244,8 +202,7 @@ TEST_F(Spool, OnlyThePortsLeftTickedGetTheFileOnceHoweverTheyWereTicked)
         ASSERT_NO_FATAL_FAILURE(MapSpooler(port[0], "|cat >> '" + BedUnixPath(std::string("sinks/") + port[1]) + "'"));
     }
     BED_FILE file = MakeBedFile(folder + "/ticked.prn", 2 * Chunk + 7, 400);
-    ASSERT_NO_FATAL_FAILURE(Start(""));
-    ASSERT_NO_FATAL_FAILURE(Browse(file.path));
+    ASSERT_NO_FATAL_FAILURE(Start(file.path));
     const struct {
         std::string port;
         bool tick;
@@ -270,45 +227,14 @@ TEST_F(Spool, OnlyThePortsLeftTickedGetTheFileOnceHoweverTheyWereTicked)
 }
 
 /* Characters of no single ANSI code page (Cyrillic, CJK, an emoji) in the
-   file's name and folder, beside the program: offered at start, chosen in
-   the open-file dialog, sent on each road; a port named so shows in the
-   status and in its box as it is named. */
-TEST_F(Both, AnyFileNameIsOfferedChosenAndSent)
-{
-    bool spool = BedProfile() == "spool";
-    const std::string named = "ПОРТ-日本-😀:", sink = spool ? "spool-lpt1.bin" : "device-lpt1.bin";
-    std::string relative = folder + "/Прошивка 固件 😀";
-    CreateDirectoryA(BedPath(relative).c_str(), NULL);
-    BED_FILE file = MakeBedFile(relative + "/обновление 😀.prn", Chunk + 1, 17);
-    exe = CopyExeTo(relative);
-    ASSERT_NO_FATAL_FAILURE(PortAdded(named));
-    std::vector<std::string> ports = {"LPT1:", named}, boxes = {
-        "Printer Error|Could not print to " + named + "! Please check your printer connection.|main|*"};
-    if (spool) {
-        ports.insert(ports.begin(), QueuePort());
-        Change(SetSpoolerMapping(named, "|exit 3"), [=] { SetSpoolerMapping(named, ""); });
-        boxes = {"Write to Printer Error|Error writing to " + named + "! Please check your printer connection.|main|Error"};
-    }
-    ASSERT_TRUE(FillSink(sink, ""));
-    int before = CountListenerJobs();
-    ASSERT_NO_FATAL_FAILURE(Start("", ports));
-    EXPECT_EQ(file.path, Text(Control(app, IDC_FILENAME))) << "not offered at start";
-    ASSERT_NO_FATAL_FAILURE(SetFile(BedPath(folder + "/else.prn")));
-    ASSERT_NO_FATAL_FAILURE(Browse(file.path));
-
-    ExpectRun(Go(), ports, boxes);
-
-    EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath(sink)));
-    if (spool) {
-        EXPECT_EQ(std::vector<std::string>{file.fingerprint}, QueueJobsSince(before));
-    }
-}
-
-/* The limit is the system's, MAX_PATH - 1 characters (UTF-16 units), not
-   bytes: a path of that many three-byte characters is sent; one with a
-   unit more, by a four-byte character that counts two, is refused as an
-   invalid name (it exists), never cut to a shorter one. */
-TEST_F(Spool, APathIsLimitedByItsCharactersNotItsBytes)
+   names of a file and its folder beside the program: offered at start.
+   The limit of a path is the system's, MAX_PATH - 1 characters (UTF-16
+   units), not bytes: one with a unit more, by a four-byte character that
+   counts two, is refused as an invalid name (it exists), never cut; one of
+   that many three-byte characters is chosen in the open-file dialog and
+   sent on each road. A port named so shows in the status and in its box
+   as it is named. */
+TEST_F(Both, AnyFileNameIsOfferedChosenAndSentUpToTheCharacterLimit)
 {
     /* Folders of three-byte characters under the test's, each with its
        separator at most 80 units, then the name ending in `last`. */
@@ -329,15 +255,40 @@ TEST_F(Spool, APathIsLimitedByItsCharactersNotItsBytes)
     BED_FILE file = MakeBedFile(fits, Chunk + 1, 259);
     ASSERT_TRUE(RunUnixCommand("cp '" + BedUnixPath(fits) + "' '" + BedUnixPath(over) + "'", START_DEADLINE));
     ASSERT_GT(BedPath(fits).size(), 2u * MAX_PATH) << "not a path of many bytes";
-    ASSERT_NO_FATAL_FAILURE(FillSink("spool-lpt1.bin", StaleBytes));
-    ASSERT_NO_FATAL_FAILURE(Start(BedPath(over), {"LPT1:"}));
+    std::string beside = folder + "/Прошивка 固件 😀";
+    CreateDirectoryA(BedPath(beside).c_str(), NULL);
+    std::string offered = MakeBedFile(beside + "/обновление 😀.prn", 10, 17).path;
+    exe = CopyExeTo(beside);
 
-    ExpectRun(Go(), {"LPT1:"}, {"Input File Error|Selected Filename is invalid!\nPlease check validity of the file.|main|*"});
-    EXPECT_EQ(StaleFingerprint(), Fingerprint(SinkPath("spool-lpt1.bin")));
+    const std::string named = "ПОРТ-日本-😀:";
+    ASSERT_NO_FATAL_FAILURE(PortAdded(named));
+    std::vector<std::string> ports = {"LPT1:", named}, refused = {Invalid}, boxes = {
+        "Printer Error|Could not print to " + named + "! Please check your printer connection.|main|*"};
+    if (spool) {
+        ports.insert(ports.begin(), QueuePort());
+        ASSERT_NO_FATAL_FAILURE(MapSpooler(named, "|exit 3"));
+        boxes = {"Write to Printer Error|Error writing to " + named + "! Please check your printer connection.|main|Error"};
+    } else {
+        refused.insert(refused.begin(), "Printer Error|Could not print to LPT1:! Please check your printer connection.|main|*");
+    }
+    ASSERT_NO_FATAL_FAILURE(FillSinks(None, {"LPT1:"}));
+    int before = CountListenerJobs();
+    ASSERT_NO_FATAL_FAILURE(Start("", ports));
+    EXPECT_EQ(offered, Text(Control(app, IDC_FILENAME))) << "not offered at start";
+    EXPECT_TRUE(IsWindowEnabled(Control(app, IDOK))) << "Go does not follow the edit";
+    EXPECT_EQ("Ready", StatusText(app));
 
-    ASSERT_NO_FATAL_FAILURE(SetFile(file.path));
-    ExpectRun(Go(), {"LPT1:"}, None);
-    EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath("spool-lpt1.bin")));
+    ASSERT_NO_FATAL_FAILURE(SetFile(BedPath(over)));
+    ExpectRun(Go(), ports, refused);
+    ExpectSinks(file.fingerprint, None, {"LPT1:"});
+
+    ASSERT_NO_FATAL_FAILURE(Browse(file.path));
+    ExpectRun(Go(), ports, boxes);
+    ExpectSinks(file.fingerprint, {"LPT1:"}, None);
+    if (spool) {
+        EXPECT_EQ(std::vector<std::string>{file.fingerprint}, QueueJobsSince(before));
+    }
+    EXPECT_EQ(0u, Quit(Control(app, IDCANCEL), BM_CLICK, 0));
 }
 
 /* Every box a run can show on the bed, with its owner, and the stop rule:
@@ -346,7 +297,6 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
 {
     enum FILE_STATE { GOOD, MISSING, HELD };
     const std::string q = QueuePort();
-    const std::string invalid = "Input File Error|Selected Filename is invalid!\nPlease check validity of the file.|main|*";
     const struct {
         const char *what, *profile;
         FILE_STATE file;
@@ -356,17 +306,15 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
         bool focusInEdit;
     } cases[] = {
         {"no port ticked", "spool", GOOD, {}, nullptr, nullptr,
-         {"Selection Error|No ports are selected! Please select a port.|main|*"},
-         {}, {"spool-lpt1.bin", "spool-lpt2.bin"}, {}, {}, false},
-        {"a missing file", "spool", MISSING, {q, "LPT1:"}, nullptr, nullptr,
-         {invalid}, {}, {"spool-lpt1.bin"}, {}, {}, true},
+         {"Selection Error|No ports are selected! Please select a port.|main|*"}, {}, {"LPT1:", "LPT2:"}, {}, {}, false},
+        {"a missing file", "spool", MISSING, {q, "LPT1:"}, nullptr, nullptr, {Invalid}, {}, {"LPT1:"}, {}, {}, true},
         {"a file held open by another program", "spool", HELD, {q, "LPT1:"}, nullptr, nullptr,
-         {"Input File Error|Input file can't be opened!|main|*"}, {}, {"spool-lpt1.bin"}, {}, {}, false},
+         {"Input File Error|Input file can't be opened!|main|*"}, {}, {"LPT1:"}, {}, {}, false},
         {"temporary printers whose jobs cannot be delivered", "spool", GOOD, {"LPT1:", "LPT2:", "LPT3:"},
          [&] { MapSpooler("LPT1:", "|exit 3"); }, nullptr,
          {"Write to Printer Error|Error writing to LPT1:! Please check your printer connection.|main|Error",
           "Write to Printer Error|Error writing to LPT3:! Please check your printer connection.|main|Error"},
-         {"spool-lpt2.bin"}, {}, {}, {}, false},
+         {"LPT2:"}, {}, {}, {}, false},
         /* BGONE: goes; ANEW: and BNEW: come above the ticked LPT2:, which
            moves down by one row net. */
         {"a ticked port that vanished, two that appeared", "spool", GOOD, {"BGONE:", "LPT2:"},
@@ -377,30 +325,23 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
              PortAdded("BNEW:");
          },
          {"Port Error|Selected Port BGONE: is no longer valid!|none|*"},
-         {"spool-lpt2.bin"}, {"spool-lpt1.bin"}, {"LPT2:"}, {"ANEW:", "BNEW:", q, "LPT1:", "LPT2:", "LPT3:"}, false},
+         {"LPT2:"}, {"LPT1:"}, {"LPT2:"}, {"ANEW:", "BNEW:", q, "LPT1:", "LPT2:", "LPT3:"}, false},
         {"a port device that cannot be opened", "direct", GOOD, {"BNOWHERE%s%n:", "LPT1:"},
          [&] { PortAdded("BNOWHERE%s%n:"); }, nullptr,
          {"Printer Error|Could not print to BNOWHERE%s%n:! Please check your printer connection.|main|*"},
-         {"device-lpt1.bin"}, {}, {}, {}, false},
-        {"a missing file on the direct road", "direct", MISSING, {"LPT1:", "LPT2:"}, nullptr, nullptr,
-         {"Printer Error|Could not print to LPT1:! Please check your printer connection.|main|*", invalid},
-         {}, {"device-lpt1.bin", "device-lpt2.bin"}, {}, {}, true},
+         {"LPT1:"}, {}, {}, {}, false},
     };
     BED_FILE good = MakeBedFile(folder + "/good.prn", Chunk + 1, 600);
-    std::string missing = BedPath(folder + "/missing.prn");
     int before = CountListenerJobs();
     for (const auto &c : cases) {
         if (BedProfile() != c.profile)
             continue;
         SCOPED_TRACE(c.what);
-        for (const std::string &sink : c.sent)
-            ASSERT_TRUE(FillSink(sink, ""));
-        for (const std::string &sink : c.spared)
-            ASSERT_TRUE(FillSink(sink, StaleBytes));
+        ASSERT_NO_FATAL_FAILURE(FillSinks(c.sent, c.spared));
         if (c.beforeStart) {
             ASSERT_NO_FATAL_FAILURE(c.beforeStart());
         }
-        ASSERT_NO_FATAL_FAILURE(Start(c.file == MISSING ? missing : good.path, c.ticked));
+        ASSERT_NO_FATAL_FAILURE(Start(c.file == MISSING ? BedPath(folder + "/missing.prn") : good.path, c.ticked));
         if (c.beforeGo) {
             ASSERT_NO_FATAL_FAILURE(c.beforeGo());
         }
@@ -413,10 +354,7 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
             CloseHandle(held);
 
         ExpectRun(record, c.ticked, c.boxes);
-        for (const std::string &sink : c.sent)
-            EXPECT_EQ(good.fingerprint, Fingerprint(SinkPath(sink))) << sink;
-        for (const std::string &sink : c.spared)
-            EXPECT_EQ(StaleFingerprint(), Fingerprint(SinkPath(sink))) << sink;
+        ExpectSinks(good.fingerprint, c.sent, c.spared);
         EXPECT_EQ(c.tickedAfter.empty() ? c.ticked : c.tickedAfter, Ticked());
         if (!c.listAfter.empty()) {
             EXPECT_EQ(c.listAfter, PortTexts(app));
@@ -428,7 +366,7 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
         EXPECT_EQ(0u, Quit(app.mainWindow, WM_CLOSE, 0));
         Undo();
     }
-    if (BedProfile() == "spool") {
+    if (spool) {
         EXPECT_EQ(None, QueueJobsSince(before));
     }
 }
@@ -438,12 +376,10 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
    close afterwards ends the program with 0. */
 TEST_F(Both, CloseRequestsDuringALargeRunWaitForItsEnd)
 {
-    bool spool = BedProfile() == "spool";
     std::vector<std::string> ports = {"LPT1:"};
     if (spool)
         ports.insert(ports.begin(), QueuePort());
-    std::string sink = spool ? "spool-lpt1.bin" : "device-lpt1.bin";
-    ASSERT_TRUE(FillSink(sink, ""));
+    ASSERT_NO_FATAL_FAILURE(FillSinks(ports, None));
     /* The direct road writes about a gigabyte a second here: its file is
        large enough for the requests to be handled while it still runs. */
     BED_FILE file = MakeBedFile(folder + "/large.prn", spool ? 256ull << 20 : 1ull << 30, 256);
@@ -468,13 +404,13 @@ TEST_F(Both, CloseRequestsDuringALargeRunWaitForItsEnd)
     ExpectRun(record, ports, None);
     for (const std::string &port : ports)
         EXPECT_GE(lastPercent[port], spool ? 100 : 0) << port << ": the last progress seen";
-    EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath(sink)));
+    ExpectSinks(file.fingerprint, {"LPT1:"}, None);
     if (spool) {
         EXPECT_EQ(file.fingerprint, ListenerJob(before + 1, RUN_DEADLINE));
     }
     EXPECT_EQ(0u, Quit(app.mainWindow, WM_CLOSE, 0));
     DeleteFileA(file.path.c_str());
-    FillSink(sink, "");
+    FillSinks({"LPT1:"}, None);
 }
 
 /* The file is cut from the Unix side (Windows opens honour the program's
@@ -484,12 +420,8 @@ TEST_F(Both, CloseRequestsDuringALargeRunWaitForItsEnd)
    its next percent (a few chunks) before the cut. */
 TEST_F(Spool, AFileCutShortDuringTheRunIsAReadError)
 {
-    std::string path = BedPath(folder + "/cut.prn");
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    LARGE_INTEGER size;
-    size.QuadPart = 256ll << 20;
-    ASSERT_TRUE(SetFilePointerEx(file, size, NULL, FILE_BEGIN) && SetEndOfFile(file));
-    CloseHandle(file);
+    std::string path = BedPath(folder + "/cut.prn"), unixPath = BedUnixPath(folder + "/cut.prn");
+    ASSERT_TRUE(RunUnixCommand("truncate -s 256M '" + unixPath + "'", START_DEADLINE));
     ASSERT_NO_FATAL_FAILURE(Start(path, {QueuePort()}));
     int before = CountListenerJobs();
     bool cut = false;
@@ -501,7 +433,7 @@ TEST_F(Spool, AFileCutShortDuringTheRunIsAReadError)
             return;
         ASSERT_LT(percent, 90) << "the run was nearly done before it was seen";
         SuspendThread(app.process.hThread);
-        cut = RunUnixCommand("truncate -s 4M '" + BedUnixPath(folder + "/cut.prn") + "'", START_DEADLINE);
+        cut = RunUnixCommand("truncate -s 4M '" + unixPath + "'", START_DEADLINE);
         ResumeThread(app.process.hThread);
     });
 
@@ -512,35 +444,6 @@ TEST_F(Spool, AFileCutShortDuringTheRunIsAReadError)
     QueueJobsSince(before);
     EXPECT_EQ(0u, Quit(app.mainWindow, WM_CLOSE, 0));
     DeleteFileA(path.c_str());
-}
-
-/* The first *.prn beside the program is offered, and Go follows the edit;
-   every way out ends the program with 0. */
-TEST_F(Spool, StartUpOffersThePrnBesideTheProgramAndEveryWayOutEndsWithZero)
-{
-    const struct {
-        const char *folder;
-        bool prn;
-        int target;
-        UINT message;
-        WPARAM wParam;
-    } cases[] = {
-        {"with", true, IDCANCEL, BM_CLICK, 0},
-        {"without", false, 0, WM_CLOSE, 0},
-        {"with", true, 0, WM_SYSCOMMAND, SC_CLOSE},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.message);
-        std::string relative = folder + "/" + c.folder;
-        CreateDirectoryA(BedPath(relative).c_str(), NULL);
-        MakeBedFile(relative + "/notes.txt", 10, 1);
-        std::string prn = c.prn ? MakeBedFile(relative + "/job.prn", 10, 2).path : "";
-        ASSERT_TRUE(StartApp(CopyExeTo(relative), &app)) << "no main window";
-        EXPECT_EQ(prn, Text(Control(app, IDC_FILENAME)));
-        EXPECT_EQ(c.prn, IsWindowEnabled(Control(app, IDOK)) != FALSE) << "Go follows the edit";
-        EXPECT_EQ("Ready", StatusText(app));
-        EXPECT_EQ(0u, Quit(c.target ? Control(app, c.target) : app.mainWindow, c.message, c.wParam));
-    }
 }
 
 TEST_F(Spool, WithoutAnyPortTheProgramSaysSoAndEndsWithZero)
@@ -557,10 +460,13 @@ TEST_F(Spool, WithoutAnyPortTheProgramSaysSoAndEndsWithZero)
     EXPECT_EQ(0u, Quit(GetDlgItem(box, IDOK), BM_CLICK, 0));
 }
 
-/* The menu's "&About" and the logo open the same box with the product's
-   name and the version and copyright of the exe's own version block. */
-TEST_F(Spool, TheAboutBoxShowsTheVersionBlock)
+/* Without a *.prn beside the program the edit starts empty and Go
+   disabled. The menu's "&About" and the logo open the same box with the
+   product's name and the version and copyright of the exe's own version
+   block. The system menu's Close ends the program with 0. */
+TEST_F(Spool, WithoutAPrnGoWaitsAndTheAboutBoxShowsTheVersionBlock)
 {
+    MakeBedFile(folder + "/notes.txt", 10, 1);
     DWORD handle = 0;
     std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &handle));
     ASSERT_FALSE(block.empty());
@@ -576,6 +482,9 @@ TEST_F(Spool, TheAboutBoxShowsTheVersionBlock)
         return std::string(VerQueryValueA(block.data(), key, (void **)&text, &length) ? text : "(none)");
     };
     ASSERT_NO_FATAL_FAILURE(Start(""));
+    EXPECT_EQ("", Text(Control(app, IDC_FILENAME))) << "a file not *.prn offered";
+    EXPECT_FALSE(IsWindowEnabled(Control(app, IDOK))) << "Go does not follow the edit";
+    EXPECT_EQ("Ready", StatusText(app));
     for (int opener : {IDM_ABOUT, IDC_LOGO}) {
         SCOPED_TRACE(opener);
         if (opener == IDM_ABOUT)
@@ -591,5 +500,5 @@ TEST_F(Spool, TheAboutBoxShowsTheVersionBlock)
         PostClick(GetDlgItem(box, IDOK));
         ASSERT_TRUE(WaitForClose(box)) << "OK did not close the box";
     }
-    EXPECT_EQ(0u, Quit(Control(app, IDCANCEL), BM_CLICK, 0));
+    EXPECT_EQ(0u, Quit(app.mainWindow, WM_SYSCOMMAND, SC_CLOSE));
 }
