@@ -1,17 +1,8 @@
 #include "bed.h"
 
-#include <wincrypt.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <algorithm>
-
-/* Older mingw headers lack the AES provider's names. */
-#ifndef PROV_RSA_AES
-#define PROV_RSA_AES 24
-#endif
-#ifndef CALG_SHA_256
-#define CALG_SHA_256 0x0000800c
-#endif
 
 const char StaleBytes[] = "stale bytes that no send may leave in place";
 
@@ -44,15 +35,13 @@ std::string BedPath(const std::string &relative)
     return WindowsPath(BedUnixPath(relative));
 }
 
-static std::string ReadWholeFile(const std::string &path, bool *opened = NULL)
+std::string ReadBedFile(const std::string &path)
 {
     std::string bytes;
     char buffer[65536];
     FILE *file = fopen(path.c_str(), "rb");
     for (size_t count; file != NULL && (count = fread(buffer, 1, sizeof(buffer), file)) > 0;)
         bytes.append(buffer, count);
-    if (opened != NULL)
-        *opened = file != NULL;
     if (file != NULL)
         fclose(file);
     return bytes;
@@ -68,7 +57,7 @@ static bool WriteWholeFile(const std::string &path, const std::string &bytes)
 /* The first line of a small file, "" when there is none. */
 static std::string FirstLine(const std::string &path)
 {
-    std::string text = ReadWholeFile(path);
+    std::string text = ReadBedFile(path);
     return text.substr(0, text.find('\n'));
 }
 
@@ -83,72 +72,30 @@ std::string QueuePort(void)
     return std::string("CUPS:") + (queue ? queue : "vantrel_raw");
 }
 
-static std::string FingerprintOf(const std::string &bytes)
+/* fingerprint.py on the Unix side, where SHA-256 runs several times
+   faster than in Wine's provider; given a size, it makes the file first. */
+static std::string UnixFingerprint(const std::string &path, const std::string &sizeToMake)
 {
-    HCRYPTPROV provider = 0;
-    HCRYPTHASH hash = 0;
-    BYTE digest[32];
-    DWORD length = sizeof(digest);
-    bool ok = CryptAcquireContextA(&provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-              CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
-              CryptHashData(hash, (const BYTE *)bytes.data(), (DWORD)bytes.size(), 0) &&
-              CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0);
-    std::string text = std::to_string(bytes.size()) + " ";
-    for (DWORD i = 0; ok && i < length; ++i) {
-        char two[3];
-        snprintf(two, sizeof(two), "%02x", digest[i]);
-        text += two;
-    }
-    if (hash)
-        CryptDestroyHash(hash);
-    if (provider)
-        CryptReleaseContext(provider, 0);
-    return ok ? text : "(no SHA-256)";
-}
-
-/* Large files go to the Unix side, where SHA-256 is several times faster
-   than in Wine's provider; given a size, the file is made there first. */
-#define LARGE_FILE (16u << 20)
-
-static std::string UnixFingerprint(const std::string &unixPath, const std::string &sizeToMake)
-{
-    std::string out = BedUnixPath("fingerprint.txt");
-    if (!RunUnixCommand("/usr/bin/python3 '" VANTREL_BED_TOOLS "/fingerprint.py' '" + unixPath + "' '" + out + "' " +
+    std::string unixPath = path.substr(2), out = BedUnixPath("fingerprint.txt");
+    std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
+    DeleteFileA(WindowsPath(out).c_str());
+    if (path.rfind("Z:", 0) != 0 ||
+        !RunUnixCommand("/usr/bin/python3 '" VANTREL_BED_TOOLS "/fingerprint.py' '" + unixPath + "' '" + out + "' " +
                         sizeToMake, RUN_DEADLINE))
-        return "(fingerprint.py did not run)";
-    return FirstLine(WindowsPath(out));
+        return "(fingerprint.py did not run on " + path + ")";
+    std::string fingerprint = FirstLine(WindowsPath(out));
+    return fingerprint.empty() ? "(no fingerprint of " + path + ")" : fingerprint;
 }
 
 std::string Fingerprint(const std::string &path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && path.rfind("Z:", 0) == 0 &&
-        (data.nFileSizeHigh != 0 || data.nFileSizeLow > LARGE_FILE)) {
-        std::string unixPath = path.substr(2);
-        std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
-        return UnixFingerprint(unixPath, "");
-    }
-    bool opened = false;
-    std::string bytes = ReadWholeFile(path, &opened);
-    return opened ? FingerprintOf(bytes) : "(cannot open " + path + ")";
+    return UnixFingerprint(path, "");
 }
 
-BED_FILE MakeBedFile(const std::string &relative, uint64_t size, unsigned seed)
+BED_FILE MakeBedFile(const std::string &relative, uint64_t size)
 {
     std::string path = BedPath(relative);
-    if (size > LARGE_FILE)
-        return BED_FILE{path, UnixFingerprint(BedUnixPath(relative), std::to_string(size))};
-    std::string bytes(size, '\0');
-    uint32_t state = seed * 2654435761u + 1;
-    for (char &byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = (char)(state >> 24);
-    }
-    if (size > 0 && bytes[0] == '%')
-        bytes[0] = 0x1b;
-    return BED_FILE{path, WriteWholeFile(path, bytes) ? FingerprintOf(bytes) : "(cannot write " + path + ")"};
+    return BED_FILE{path, UnixFingerprint(path, std::to_string(size))};
 }
 
 std::string SinkPath(const std::string &name)
@@ -163,7 +110,10 @@ bool FillSink(const std::string &name, const std::string &bytes)
 
 std::string StaleFingerprint(void)
 {
-    return FingerprintOf(StaleBytes);
+    static std::string fingerprint;
+    if (fingerprint.empty() && FillSink("stale.bin", StaleBytes))
+        fingerprint = Fingerprint(SinkPath("stale.bin"));
+    return fingerprint;
 }
 
 static std::string JobPath(int number, const char *suffix)

@@ -25,16 +25,20 @@ std::string BedPath(const std::string &relative);       /* relative with '/' */
 std::string BedProfile(void);                           /* "spool" or "direct" */
 std::string QueuePort(void);                            /* CUPS:<queue>, the installed road */
 
+/* A file's bytes, "" when it cannot be read. */
+std::string ReadBedFile(const std::string &path);
+
 /* "SIZE SHA256" of a file, or a text saying why there is none. */
 std::string Fingerprint(const std::string &path);
 
-/* Random bytes (never a leading PostScript job ticket, which Wine strips
-   on the way to CUPS) under the bed's folder. */
+/* Random bytes under the bed's folder (never, but by a chance too small to
+   count, a leading PostScript job ticket, which Wine strips on the way to
+   CUPS). */
 struct BED_FILE {
     std::string path;
     std::string fingerprint;
 };
-BED_FILE MakeBedFile(const std::string &relative, uint64_t size, unsigned seed);
+BED_FILE MakeBedFile(const std::string &relative, uint64_t size);
 
 /* Sinks: the regular files the LPT ports lead to ("spool-lpt1.bin" for
    jobs on LPT1:, "device-lpt1.bin" for direct writes). */

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <stddef.h>
 #include <stdio.h>
+#include <algorithm>
 
 bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
 {
@@ -49,32 +50,15 @@ void EndApp(APP *app)
     *app = APP{};
 }
 
-struct WINDOW_SEARCH {
-    DWORD processId;
-    const char *className;
-    bool visible;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
-{
-    WINDOW_SEARCH *search = (WINDOW_SEARCH *)lParam;
-    DWORD processId = 0;
-    char className[64] = "";
-    GetWindowThreadProcessId(window, &processId);
-    GetClassNameA(window, className, sizeof(className));
-    if (processId != search->processId || lstrcmpA(className, search->className) != 0 ||
-        (IsWindowVisible(window) != FALSE) != search->visible)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND FindAppWindow(const APP &app, const char *className, bool visible)
 {
-    WINDOW_SEARCH search = {app.process.dwProcessId, className, visible, NULL};
-    EnumWindows(MatchWindow, (LPARAM)&search);
-    return search.found;
+    for (HWND window = NULL; (window = FindWindowExA(NULL, window, className, NULL)) != NULL;) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        if (processId == app.process.dwProcessId && (IsWindowVisible(window) != FALSE) == visible)
+            return window;
+    }
+    return NULL;
 }
 
 HWND WaitForDialog(const APP &app)
@@ -293,24 +277,10 @@ static std::string QuoteArgument(const std::string &argument)
     return argument.empty() || argument.find_first_of(" \t") != std::string::npos ? "\"" + argument + "\"" : argument;
 }
 
-static std::string ReadBedFile(const std::string &path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    char buffer[4096];
-    DWORD count;
-    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &count, NULL) && count > 0)
-        bytes.append(buffer, count);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return bytes;
-}
-
 bool RunConsole(const std::string &exe, const std::vector<std::string> &arguments, CONSOLE_RUN *run,
                 const std::function<void(const PROCESS_INFORMATION &)> &whileRunning)
 {
-    *run = CONSOLE_RUN{1000, "", ""};
+    *run = CONSOLE_RUN{1000, {}, ""};
     std::string line = QuoteArgument(exe);
     for (const std::string &argument : arguments)
         line += " " + QuoteArgument(argument);
@@ -345,7 +315,11 @@ bool RunConsole(const std::string &exe, const std::vector<std::string> &argument
     }
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
-    run->out = ReadBedFile(outPath);
+    std::string text = ReadBedFile(outPath);
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        run->out.push_back(text.substr(start, end - start));
+    }
     run->err = ReadBedFile(errPath);
     return ended;
 }

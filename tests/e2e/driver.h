@@ -74,11 +74,12 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record,
 /* The console program: started with these arguments, its standard output
    and error going to files of the bed (so never a console: no progress
    lines), and waited for; whileRunning, if given, runs once it has
-   started, with its process. False when it did not end within the run's
-   deadline. */
+   started, with its process. Its output is read as lines. False when it
+   did not end within the run's deadline. */
 struct CONSOLE_RUN {
     DWORD exitCode;
-    std::string out, err;
+    std::vector<std::string> out;
+    std::string err;
 };
 bool RunConsole(const std::string &exe, const std::vector<std::string> &arguments, CONSOLE_RUN *run,
                 const std::function<void(const PROCESS_INFORMATION &)> &whileRunning = nullptr);

@@ -11,6 +11,7 @@
 #include "bed_test.h"
 #include "driver.h"
 #include "resource.h"
+#include "version.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -153,7 +154,7 @@ protected:
        the queue before it, and Wine's jobs have all been delivered. */
     std::vector<std::string> QueueJobsSince(int before)
     {
-        BED_FILE sentinel = MakeBedFile(folder + "/sentinel.prn", 4099, 7 + before);
+        BED_FILE sentinel = MakeBedFile(folder + "/sentinel.prn", 4099);
         if (app.process.hProcess == NULL)
             Start(sentinel.path);
         SetFile(sentinel.path);
@@ -201,7 +202,7 @@ TEST_F(Spool, OnlyThePortsLeftTickedGetTheFileOnceHoweverTheyWereTicked)
         ASSERT_TRUE(FillSink(port[1], ""));
         ASSERT_NO_FATAL_FAILURE(MapSpooler(port[0], "|cat >> '" + BedUnixPath(std::string("sinks/") + port[1]) + "'"));
     }
-    BED_FILE file = MakeBedFile(folder + "/ticked.prn", 2 * Chunk + 7, 400);
+    BED_FILE file = MakeBedFile(folder + "/ticked.prn", 2 * Chunk + 7);
     ASSERT_NO_FATAL_FAILURE(Start(file.path));
     const struct {
         std::string port;
@@ -222,7 +223,7 @@ TEST_F(Spool, OnlyThePortsLeftTickedGetTheFileOnceHoweverTheyWereTicked)
 
     EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath("append-lpt1.bin")));
     EXPECT_EQ(file.fingerprint, Fingerprint(SinkPath("append-lpt2.bin")));
-    EXPECT_EQ(MakeBedFile(folder + "/empty.prn", 0, 0).fingerprint, Fingerprint(SinkPath("append-lpt3.bin")));
+    EXPECT_EQ(MakeBedFile(folder + "/empty.prn", 0).fingerprint, Fingerprint(SinkPath("append-lpt3.bin")));
     EXPECT_EQ(std::vector<std::string>{file.fingerprint}, QueueJobsSince(before));
 }
 
@@ -252,12 +253,12 @@ TEST_F(Both, AnyFileNameIsOfferedChosenAndSentUpToTheCharacterLimit)
         return relative + last + ".prn";
     };
     std::string fits = pathOfUnits(MAX_PATH - 1, "件", 1), over = pathOfUnits(MAX_PATH, "😀", 2);
-    BED_FILE file = MakeBedFile(fits, Chunk + 1, 259);
+    BED_FILE file = MakeBedFile(fits, Chunk + 1);
     ASSERT_TRUE(RunUnixCommand("cp '" + BedUnixPath(fits) + "' '" + BedUnixPath(over) + "'", START_DEADLINE));
     ASSERT_GT(BedPath(fits).size(), 2u * MAX_PATH) << "not a path of many bytes";
     std::string beside = folder + "/Прошивка 固件 😀";
     CreateDirectoryA(BedPath(beside).c_str(), NULL);
-    std::string offered = MakeBedFile(beside + "/обновление 😀.prn", 10, 17).path;
+    std::string offered = MakeBedFile(beside + "/обновление 😀.prn", 10).path;
     exe = CopyExeTo(beside);
 
     const std::string named = "ПОРТ-日本-😀:";
@@ -291,30 +292,41 @@ TEST_F(Both, AnyFileNameIsOfferedChosenAndSentUpToTheCharacterLimit)
     EXPECT_EQ(0u, Quit(Control(app, IDCANCEL), BM_CLICK, 0));
 }
 
-/* Every box a run can show on the bed, with its owner, and the stop rule:
-   a failing port moves on to the next, a failing input file stops the run. */
+/* Every failure a run can meet on the bed, in both front ends: the
+   window's boxes (caption, text, owner, status while up); the console's
+   result lines, its messages (the boxes' texts in their order) and exit
+   code. And the stop rule: a failing port moves on to the next, a failing
+   input file stops the run. */
 TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
 {
     enum FILE_STATE { GOOD, MISSING, HELD };
-    const std::string q = QueuePort();
+    const std::string q = QueuePort(), size = std::to_string(Chunk + 1);
     const struct {
         const char *what, *profile;
         FILE_STATE file;
         std::vector<std::string> ticked;
         std::function<void()> beforeStart, beforeGo;
-        std::vector<std::string> boxes, sent, spared, tickedAfter, listAfter;
+        std::vector<std::string> boxes, sent, spared;
+        int exitCode;                       /* the console's; -1: the window's case alone */
+        std::vector<std::string> out;       /* the console's result lines */
+        std::vector<std::string> tickedAfter, listAfter;
         bool focusInEdit;
     } cases[] = {
         {"no port ticked", "spool", GOOD, {}, nullptr, nullptr,
-         {"Selection Error|No ports are selected! Please select a port.|main|*"}, {}, {"LPT1:", "LPT2:"}, {}, {}, false},
-        {"a missing file", "spool", MISSING, {q, "LPT1:"}, nullptr, nullptr, {Invalid}, {}, {"LPT1:"}, {}, {}, true},
+         {"Selection Error|No ports are selected! Please select a port.|main|*"}, {}, {"LPT1:", "LPT2:"}, -1, {}, {}, {},
+         false},
+        {"a missing file", "spool", MISSING, {q, "LPT1:"}, nullptr, nullptr, {Invalid}, {}, {"LPT1:"},
+         2, {q + "\tfailed\t0\tqueue"}, {}, {}, true},
         {"a file held open by another program", "spool", HELD, {q, "LPT1:"}, nullptr, nullptr,
-         {"Input File Error|Input file can't be opened!|main|*"}, {}, {"LPT1:"}, {}, {}, false},
+         {"Input File Error|Input file can't be opened!|main|*"}, {}, {"LPT1:"}, 2, {q + "\tfailed\t0\tqueue"}, {}, {},
+         false},
         {"temporary printers whose jobs cannot be delivered", "spool", GOOD, {"LPT1:", "LPT2:", "LPT3:"},
          [&] { MapSpooler("LPT1:", "|exit 3"); }, nullptr,
          {"Write to Printer Error|Error writing to LPT1:! Please check your printer connection.|main|Error",
           "Write to Printer Error|Error writing to LPT3:! Please check your printer connection.|main|Error"},
-         {"LPT2:"}, {}, {}, {}, false},
+         {"LPT2:"}, {}, 1,
+         {"LPT1:\tfailed\t" + size + "\ttemporary", "LPT2:\tsent\t" + size + "\ttemporary",
+          "LPT3:\tfailed\t" + size + "\ttemporary"}, {}, {}, false},
         /* BGONE: goes; ANEW: and BNEW: come above the ticked LPT2:, which
            moves down by one row net. */
         {"a ticked port that vanished, two that appeared", "spool", GOOD, {"BGONE:", "LPT2:"},
@@ -324,14 +336,19 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
              PortAdded("ANEW:");
              PortAdded("BNEW:");
          },
-         {"Port Error|Selected Port BGONE: is no longer valid!|none|*"},
-         {"LPT2:"}, {"LPT1:"}, {"LPT2:"}, {"ANEW:", "BNEW:", q, "LPT1:", "LPT2:", "LPT3:"}, false},
-        {"a port device that cannot be opened", "direct", GOOD, {"BNOWHERE%s%n:", "LPT1:"},
-         [&] { PortAdded("BNOWHERE%s%n:"); }, nullptr,
-         {"Printer Error|Could not print to BNOWHERE%s%n:! Please check your printer connection.|main|*"},
-         {"LPT1:"}, {}, {}, {}, false},
+         {"Port Error|Selected Port BGONE: is no longer valid!|none|*"}, {"LPT2:"}, {"LPT1:"}, -1, {},
+         {"LPT2:"}, {"ANEW:", "BNEW:", q, "LPT1:", "LPT2:", "LPT3:"}, false},
+        {"a port device that cannot be opened", "direct", GOOD, {"B NOWHERE%s%n:", "LPT1:"},
+         [&] { PortAdded("B NOWHERE%s%n:"); }, nullptr,
+         {"Printer Error|Could not print to B NOWHERE%s%n:! Please check your printer connection.|main|*"},
+         {"LPT1:"}, {}, 1, {"B NOWHERE%s%n:\tfailed\t0\tdevice", "LPT1:\tsent\t" + size + "\tdevice"}, {}, {},
+         false},
+        {"a missing file on the direct road", "direct", MISSING, {"LPT1:", "LPT2:"}, nullptr, nullptr,
+         {"Printer Error|Could not print to LPT1:! Please check your printer connection.|main|*", Invalid},
+         {}, {"LPT1:", "LPT2:"}, 2, {"LPT1:\tfailed\t0\tdevice"}, {}, {}, true},
     };
-    BED_FILE good = MakeBedFile(folder + "/good.prn", Chunk + 1, 600);
+    BED_FILE good = MakeBedFile(folder + "/good.prn", Chunk + 1);
+    std::string console = CopyExeTo(folder, "VANTREL_SEND_EXE", "vantrel-send.exe");
     int before = CountListenerJobs();
     for (const auto &c : cases) {
         if (BedProfile() != c.profile)
@@ -341,7 +358,8 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
         if (c.beforeStart) {
             ASSERT_NO_FATAL_FAILURE(c.beforeStart());
         }
-        ASSERT_NO_FATAL_FAILURE(Start(c.file == MISSING ? BedPath(folder + "/missing.prn") : good.path, c.ticked));
+        std::string path = c.file == MISSING ? BedPath(folder + "/missing.prn") : good.path;
+        ASSERT_NO_FATAL_FAILURE(Start(path, c.ticked));
         if (c.beforeGo) {
             ASSERT_NO_FATAL_FAILURE(c.beforeGo());
         }
@@ -349,11 +367,7 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
                     : CreateFileA(good.path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
         ASSERT_EQ(c.file == HELD, held != INVALID_HANDLE_VALUE);
 
-        RUN_RECORD record = Go();
-        if (held != INVALID_HANDLE_VALUE)
-            CloseHandle(held);
-
-        ExpectRun(record, c.ticked, c.boxes);
+        ExpectRun(Go(), c.ticked, c.boxes);
         ExpectSinks(good.fingerprint, c.sent, c.spared);
         EXPECT_EQ(c.tickedAfter.empty() ? c.ticked : c.tickedAfter, Ticked());
         if (!c.listAfter.empty()) {
@@ -364,6 +378,26 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
                 << "the focus is not in the file edit";
         }
         EXPECT_EQ(0u, Quit(app.mainWindow, WM_CLOSE, 0));
+
+        if (c.exitCode >= 0) {
+            ASSERT_NO_FATAL_FAILURE(FillSinks(c.sent, c.spared));
+            std::vector<std::string> arguments = {path};
+            arguments.insert(arguments.end(), c.ticked.begin(), c.ticked.end());
+            std::string messages;
+            for (const std::string &box : c.boxes) {
+                size_t text = box.find('|') + 1;
+                messages += box.substr(text, box.find('|', text) - text) + "\n";
+            }
+            CONSOLE_RUN run;
+            EXPECT_TRUE(RunConsole(console, arguments, &run)) << "the console program did not end";
+            EXPECT_EQ(c.exitCode, (int)run.exitCode);
+            EXPECT_EQ(c.out, run.out);
+            EXPECT_EQ(messages, run.err);
+            ExpectSinks(good.fingerprint, c.sent, c.spared);
+            EXPECT_EQ(None, TemporaryPrinters());
+        }
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
         Undo();
     }
     if (spool) {
@@ -382,7 +416,7 @@ TEST_F(Both, CloseRequestsDuringALargeRunWaitForItsEnd)
     ASSERT_NO_FATAL_FAILURE(FillSinks(ports, None));
     /* The direct road writes about a gigabyte a second here: its file is
        large enough for the requests to be handled while it still runs. */
-    BED_FILE file = MakeBedFile(folder + "/large.prn", spool ? 256ull << 20 : 1ull << 30, 256);
+    BED_FILE file = MakeBedFile(folder + "/large.prn", spool ? 256ull << 20 : 1ull << 30);
     ASSERT_NO_FATAL_FAILURE(Start(file.path, ports));
     int before = CountListenerJobs();
     std::vector<std::string> closedDuring;
@@ -462,25 +496,12 @@ TEST_F(Spool, WithoutAnyPortTheProgramSaysSoAndEndsWithZero)
 
 /* Without a *.prn beside the program the edit starts empty and Go
    disabled. The menu's "&About" and the logo open the same box with the
-   product's name and the version and copyright of the exe's own version
-   block. The system menu's Close ends the program with 0. */
+   product's name, version ("v1.1" from resources/version.h) and copyright,
+   which it reads from the exe's own version block. The system menu's Close
+   ends the program with 0. */
 TEST_F(Spool, WithoutAPrnGoWaitsAndTheAboutBoxShowsTheVersionBlock)
 {
-    MakeBedFile(folder + "/notes.txt", 10, 1);
-    DWORD handle = 0;
-    std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &handle));
-    ASSERT_FALSE(block.empty());
-    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), handle, (DWORD)block.size(), block.data()));
-    auto value = [&](const char *name) {
-        WORD *translation = NULL;
-        char *text = NULL;
-        UINT length = 0;
-        char key[128];
-        if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", (void **)&translation, &length))
-            return std::string("(no translation)");
-        snprintf(key, sizeof(key), "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], name);
-        return std::string(VerQueryValueA(block.data(), key, (void **)&text, &length) ? text : "(none)");
-    };
+    MakeBedFile(folder + "/notes.txt", 10);
     ASSERT_NO_FATAL_FAILURE(Start(""));
     EXPECT_EQ("", Text(Control(app, IDC_FILENAME))) << "a file not *.prn offered";
     EXPECT_FALSE(IsWindowEnabled(Control(app, IDOK))) << "Go does not follow the edit";
@@ -495,8 +516,8 @@ TEST_F(Spool, WithoutAPrnGoWaitsAndTheAboutBoxShowsTheVersionBlock)
         ASSERT_TRUE(box != NULL) << "no About box";
         EXPECT_EQ(app.mainWindow, GetWindow(box, GW_OWNER));
         EXPECT_EQ("Vantrel", Text(GetDlgItem(box, IDC_UTILITY_NAME)));
-        EXPECT_EQ(value("ProductVersion"), Text(GetDlgItem(box, IDC_VERSION)));
-        EXPECT_EQ(value("LegalCopyright"), Text(GetDlgItem(box, IDC_COPYRIGHT)));
+        EXPECT_EQ(VANTREL_PRODUCT_VERSION_TEXT, Text(GetDlgItem(box, IDC_VERSION)));
+        EXPECT_EQ("Copyright (C) 2026 Vantrel Project", Text(GetDlgItem(box, IDC_COPYRIGHT)));
         PostClick(GetDlgItem(box, IDOK));
         ASSERT_TRUE(WaitForClose(box)) << "OK did not close the box";
     }
