@@ -204,23 +204,30 @@ std::vector<std::string> TemporaryPrinters(void)
     return names;
 }
 
+bool StartProcess(const std::string &line, PROCESS_INFORMATION *process, HANDLE in, HANDLE out, HANDLE err)
+{
+    std::vector<char> writable(line.begin(), line.end());
+    writable.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = in != NULL ? STARTF_USESTDHANDLES : 0;
+    startup.hStdInput = in;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    *process = PROCESS_INFORMATION{};
+    return CreateProcessA(NULL, writable.data(), NULL, NULL, in != NULL, 0, NULL, NULL, &startup, process);
+}
+
 /* Wine starts a Unix program from CreateProcessA but gives no handle to
    wait on, so the command leaves a mark when it is done. */
 bool RunUnixCommand(const std::string &command, DWORD milliseconds)
 {
     std::string mark = BedPath("unix-command-done");
     DeleteFileA(mark.c_str());
-    std::string line = "/bin/sh -c \"" + command + "; touch '" + BedUnixPath("unix-command-done") + "'\"";
-    std::vector<char> writable(line.begin(), line.end());
-    writable.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    PROCESS_INFORMATION process;
+    if (!StartProcess("/bin/sh -c \"" + command + "; touch '" + BedUnixPath("unix-command-done") + "'\"", &process))
         return false;
-    if (process.hThread)
-        CloseHandle(process.hThread);
-    if (process.hProcess)
-        CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
     return WaitUntil(milliseconds, [&] { return DeleteFileA(mark.c_str()) != FALSE; });
 }

@@ -61,6 +61,10 @@ bool RemovePort(const std::string &port);
 bool SetSpoolerMapping(const std::string &port, const std::string &unixTarget);
 std::vector<std::string> TemporaryPrinters(void);
 
+/* Starts a command line; standard handles, when given, are inherited. */
+bool StartProcess(const std::string &line, PROCESS_INFORMATION *process, HANDLE in = NULL, HANDLE out = NULL,
+                  HANDLE err = NULL);
+
 /* Runs a command of the Unix side through /bin/sh and waits for it. */
 bool RunUnixCommand(const std::string &command, DWORD milliseconds);
 

@@ -10,17 +10,11 @@
 bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
 {
     *app = APP{};
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    std::string line = "\"" + exe + "\"";
-    std::vector<char> writable(line.begin(), line.end());
-    writable.push_back('\0');
     /* Seen once on a loaded machine: a start refused just after the bed's
        profile switch. A program that cannot start at all still fails. */
     DWORD error = 0;
     if (!WaitUntil(START_DEADLINE, [&] {
-            bool started = CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                                          &app->process);
+            bool started = StartProcess("\"" + exe + "\"", &app->process);
             error = started ? 0 : GetLastError();
             return started;
         })) {
@@ -289,32 +283,18 @@ bool RunConsole(const std::string &exe, const std::vector<std::string> &argument
     HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
     HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
     HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process = {};
-    std::vector<char> writable(line.begin(), line.end());
-    writable.push_back('\0');
-    bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
-                   CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
+    APP app = {};
+    bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE && StartProcess(line, &app.process, in, out, err);
     for (HANDLE handle : {out, err, in})
         if (handle != INVALID_HANDLE_VALUE)
             CloseHandle(handle);
     if (!started)
         return false;
     if (whileRunning)
-        whileRunning(process);
-    bool ended = WaitForSingleObject(process.hProcess, RUN_DEADLINE) == WAIT_OBJECT_0 &&
-                 GetExitCodeProcess(process.hProcess, &run->exitCode);
-    if (!ended) {
-        TerminateProcess(process.hProcess, 99);
-        WaitForSingleObject(process.hProcess, START_DEADLINE);
-    }
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+        whileRunning(app.process);
+    bool ended = WaitForSingleObject(app.process.hProcess, RUN_DEADLINE) == WAIT_OBJECT_0 &&
+                 GetExitCodeProcess(app.process.hProcess, &run->exitCode);
+    EndApp(&app);
     std::string text = ReadBedFile(outPath);
     for (size_t start = 0, end; start < text.size(); start = end + 1) {
         end = std::min(text.find('\n', start), text.size());
