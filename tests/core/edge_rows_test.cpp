@@ -1,9 +1,7 @@
 /* Edge rows that neither the fault oracle nor the end-to-end suite reaches:
-   the port table the spooler's lists make (without a list window), and the
-   temporary printer's name search. One loop per table. */
+   the port table the spooler's lists make (without a list window). */
 #include "fake_system.h"
 #include "ports.h"
-#include "send.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +43,6 @@ std::vector<TABLE_ROW> TableRows()
          {fault("EnumPrintersA connections", 2)}, true, {"LPT1:="}},
         {"no port list", {{"LPT1:"}}, {}, {fault("EnumPortsA", 1)}, false, {}},
         {"the port list cannot be filled", {{"LPT1:"}}, {}, {fault("EnumPortsA", 2)}, false, {}},
-        {"no ports", {}, {}, {}, false, {}},
         {"no printer list", {{"LPT1:"}}, {{"Queue", "LPT1:", false}}, {fault("EnumPrintersA local", 1)}, false,
          {}},
     };
@@ -70,16 +67,6 @@ void CheckTableRows(const std::vector<TABLE_ROW> &rows)
         EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
     }
 }
-
-struct NAME_ROW {
-    const char *what;
-    std::vector<std::string> drivers;
-    std::vector<std::string> existing;
-    std::map<std::string, DWORD> refusals;
-    std::vector<FAKE_FAULT> faults;
-    const char *added;  /* NULL: none */
-    int opens;          /* OpenPrinterA calls */
-};
 
 } // namespace
 
@@ -154,41 +141,4 @@ TEST(PortTableUtf8, Rows)
         {"a description that is not UTF-8", {{"LPT1:", "\xC0" + std::string(400, '\x80')}}, {}, {}, true,
          {"LPT1:="}},
     });
-}
-
-TEST(TemporaryPrinter, NameSearch)
-{
-    const std::vector<std::string> driver = {"Raw Driver"};
-    NAME_ROW rows[] = {
-        {"the first number is free", driver, {}, {}, {}, "Temporary Printer_1", 1},
-        {"a printer of that name is there", driver, {"Temporary Printer_1"}, {}, {}, "Temporary Printer_2", 2},
-        {"a printer that will not open for any reason but its name is taken", driver, {"Temporary Printer_1"},
-         {{"Temporary Printer_1", ERROR_ACCESS_DENIED}, {"Temporary Printer_2", ERROR_GEN_FAILURE}}, {}, "Temporary Printer_3", 3},
-        {"the spooler finds the name taken when adding", driver, {},
-         {}, {{"AddPrinterA", 1, FAULT_FAILS, ERROR_PRINTER_ALREADY_EXISTS}}, "Temporary Printer_2", 2},
-        {"no driver", {}, {}, {}, {}, NULL, 0},
-        {"the driver list cannot be filled", driver, {}, {}, {{"EnumPrinterDriversA", 2, FAULT_FAILS, ERROR_GEN_FAILURE}},
-         NULL, 0},
-        {"at most 1,000 names", driver, {}, {}, {{"OpenPrinterA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED}}, NULL, 1000},
-    };
-    for (const NAME_ROW &row : rows) {
-        InstallFakeSystem();
-        Fake.drivers = row.drivers;
-        for (const std::string &name : row.existing)
-            Fake.printers.push_back({name, "LPT2:", false});
-        Fake.refusals = row.refusals;
-        Fake.faults = row.faults;
-        HANDLE printer = AddTemporaryPrinter("LPT1:");
-        ASSERT_EQ(printer != NULL, row.added != NULL) << row.what << FakeLog();
-        EXPECT_EQ(FakeCalls("OpenPrinterA"), row.opens) << row.what;
-        if (printer != NULL) {
-            EXPECT_EQ(Fake.handles[(uintptr_t)printer].name, row.added) << row.what;
-            EXPECT_EQ(Fake.printers.back().port, "LPT1:") << row.what;
-            Sys.DeletePrinter(printer);
-            Sys.ClosePrinter(printer);
-        }
-        EXPECT_EQ(Fake.printers.size(), row.existing.size()) << row.what;
-        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what << FakeLog();
-        ResetSystemCalls();
-    }
 }

@@ -71,7 +71,8 @@ SEND_RESULT Run(const CASE &run)
 {
     InstallFakeSystem();
     Fake.ports = {{Port}};
-    Fake.printers = {{Queue, Port, false}};
+    /* A printer of the user's has the first temporary printer's name. */
+    Fake.printers = {{Queue, Port, false}, {"Temporary Printer_1", "LPT9:", false}};
     Fake.drivers = {"Raw Driver"};
     Fake.files[Path] = run.size;
     Fake.devices.insert(Port);
@@ -265,6 +266,18 @@ TEST(FaultOracle, EachRoadChecksInItsOrder)
         Verify({road, 1, {noOpen}, NULL}, SEND_BAD_FILE_NAME);
         EXPECT_EQ(FakeCalls("CreateFileA"), 0) << RoadNames[road];
     }
+}
+
+/* The temporary printer never takes a user's printer's name (the user's
+   "Temporary Printer_1" is there in every run, and the calls above fail
+   its open): a name the spooler finds taken when adding is passed over,
+   and after 1,000 names that will not open none is added. */
+TEST(FaultOracle, TheTemporaryPrinterTakesAFreeName)
+{
+    Verify({TEMPORARY, 1, {{"AddPrinterA", 1, FAULT_FAILS, ERROR_PRINTER_ALREADY_EXISTS}}, Path}, SEND_OK);
+    EXPECT_EQ("Temporary Printer_3", Fake.jobs.back().target);
+    Verify({TEMPORARY, 1, {{"OpenPrinterA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED}}, Path}, NoPrinter);
+    EXPECT_EQ(1000, FakeCalls("OpenPrinterA"));
 }
 
 /* Whole files at sizes whose arithmetic matters: past 4 GiB, and the

@@ -1,6 +1,7 @@
 #include "fake_system.h"
 
 #include <stdio.h>
+#include <stddef.h>
 #include <string.h>
 #include <algorithm>
 #include <process.h>
@@ -127,14 +128,13 @@ static bool PrinterExists(const std::string &name)
     return std::any_of(Fake.printers.begin(), Fake.printers.end(), [&](const FAKE_PRINTER &p) { return p.name == name; });
 }
 
-/* The spooler's two-call protocol: entries first, their texts after them;
-   a buffer too small fails with ERROR_INSUFFICIENT_BUFFER and the bytes
-   needed; an empty list succeeds with 0 bytes, as Wine's does. */
-typedef void (*STORE_ENTRY)(BYTE *entry, char **texts);
-
-static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
-                      const std::vector<std::vector<std::string>> &items, STORE_ENTRY store, LPBYTE buffer,
-                      DWORD size, LPDWORD needed, LPDWORD returned)
+/* The spooler's two-call protocol: entries first, their texts after them,
+   each text's pointer at its offset in the entry; a buffer too small fails
+   with ERROR_INSUFFICIENT_BUFFER and the bytes needed; an empty list
+   succeeds with 0 bytes, as Wine's does. */
+static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize, const std::vector<size_t> &offsets,
+                      const std::vector<std::vector<std::string>> &items, LPBYTE buffer, DWORD size, LPDWORD needed,
+                      LPDWORD returned)
 {
     FAKE_FAULT *fault = Enter(entry, buffer ? "fill" : "probe");
     FakeExpect(rightLevel, std::string(entry) + " at another level");
@@ -150,13 +150,11 @@ static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     char *next = (char *)buffer + entrySize * items.size();
     for (size_t i = 0; i < items.size(); ++i) {
-        char *texts[3];
+        ZeroMemory(buffer + i * entrySize, entrySize);
         for (size_t j = 0; j < items[i].size(); ++j) {
-            texts[j] = (char *)memcpy(next, items[i][j].c_str(), items[i][j].size() + 1);
+            *(char **)(buffer + i * entrySize + offsets[j]) = (char *)memcpy(next, items[i][j].c_str(), items[i][j].size() + 1);
             next += items[i][j].size() + 1;
         }
-        ZeroMemory(buffer + i * entrySize, entrySize);
-        store(buffer + i * entrySize, texts);
     }
     *returned = Claimed(fault, items.size());
     return TRUE;
@@ -167,12 +165,12 @@ static BOOL WINAPI FakeEnumPortsA(LPSTR, DWORD level, LPBYTE buffer, DWORD size,
     std::vector<std::vector<std::string>> items;
     for (const FAKE_PORT &port : Fake.ports)
         items.push_back({port.name, port.monitor, port.description});
-    return Enumerate("EnumPortsA", level == 2, sizeof(PORT_INFO_2A), items, [](BYTE *entry, char **texts) {
-        *(PORT_INFO_2A *)entry = {texts[0], texts[1], texts[2], PORT_TYPE_WRITE, 0};
-    }, buffer, size, needed, returned);
+    return Enumerate("EnumPortsA", level == 2, sizeof(PORT_INFO_2A), {offsetof(PORT_INFO_2A, pPortName),
+                     offsetof(PORT_INFO_2A, pMonitorName), offsetof(PORT_INFO_2A, pDescription)},
+                     items, buffer, size, needed, returned);
 }
 
-/* The local printers, or the connections; each kind has its attribute. */
+/* The local printers, or the connections. */
 static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                                      LPDWORD returned)
 {
@@ -180,14 +178,10 @@ static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buf
     std::vector<std::vector<std::string>> items;
     for (const FAKE_PRINTER &printer : Fake.printers)
         if (printer.connection == connections)
-            items.push_back({printer.name, printer.port, connections ? "network" : ""});
+            items.push_back({printer.name, printer.port});
     return Enumerate(connections ? "EnumPrintersA connections" : "EnumPrintersA local", level == 2,
-                     sizeof(PRINTER_INFO_2A), items, [](BYTE *entry, char **texts) {
-        PRINTER_INFO_2A *printer = (PRINTER_INFO_2A *)entry;
-        printer->pPrinterName = texts[0];
-        printer->pPortName = texts[1];
-        printer->Attributes = texts[2][0] ? PRINTER_ATTRIBUTE_NETWORK : PRINTER_ATTRIBUTE_LOCAL;
-    }, buffer, size, needed, returned);
+                     sizeof(PRINTER_INFO_2A), {offsetof(PRINTER_INFO_2A, pPrinterName), offsetof(PRINTER_INFO_2A, pPortName)},
+                     items, buffer, size, needed, returned);
 }
 
 static BOOL WINAPI FakeEnumPrinterDriversA(LPSTR, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
@@ -196,9 +190,8 @@ static BOOL WINAPI FakeEnumPrinterDriversA(LPSTR, LPSTR, DWORD level, LPBYTE buf
     std::vector<std::vector<std::string>> items;
     for (const std::string &driver : Fake.drivers)
         items.push_back({driver});
-    return Enumerate("EnumPrinterDriversA", level == 1, sizeof(DRIVER_INFO_1A), items,
-                     [](BYTE *entry, char **texts) { ((DRIVER_INFO_1A *)entry)->pName = texts[0]; },
-                     buffer, size, needed, returned);
+    return Enumerate("EnumPrinterDriversA", level == 1, sizeof(DRIVER_INFO_1A), {offsetof(DRIVER_INFO_1A, pName)},
+                     items, buffer, size, needed, returned);
 }
 
 static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
