@@ -1,11 +1,12 @@
 /* What every end-to-end test does on the bed: a folder of its own, copies
-   of the released programs in it, the far ends of the LPT ports, and
-   changes to the bed (spooler mappings, ports) undone in reverse when the
-   test ends. */
+   of the released programs in it, the far ends of the LPT ports and the
+   queue's jobs, and changes to the bed (spooler mappings, ports) undone in
+   reverse when the test ends. */
 #ifndef VANTREL_BED_TEST_H
 #define VANTREL_BED_TEST_H
 
 #include "bed.h"
+#include "driver.h"
 
 #include <gtest/gtest.h>
 #include <functional>
@@ -24,6 +25,7 @@ protected:
         CreateDirectoryA(BedPath("e2e").c_str(), NULL);
         CreateDirectoryA(BedPath(folder).c_str(), NULL);
         ASSERT_EQ(None, TemporaryPrinters()) << "left by an earlier test";
+        console = CopyExeTo(folder, "VANTREL_SEND_EXE", "vantrel-send.exe");
     }
 
     void TearDown() override { Undo(); }
@@ -64,6 +66,27 @@ protected:
             EXPECT_EQ(StaleFingerprint(), Fingerprint(SinkPath(SinkOf(port)))) << port << " was written";
     }
 
+    /* The queue's jobs since `before`: a small file of this test's own is
+       sent to the queue alone and must come next, so nothing else reached
+       the queue before it, and Wine's jobs have all been delivered. */
+    std::vector<std::string> QueueJobsSince(int before)
+    {
+        BED_FILE sentinel = MakeBedFile(folder + "/sentinel.prn", 4099);
+        CONSOLE_RUN run;
+        EXPECT_TRUE(RunConsole(console, {sentinel.path, QueuePort()}, &run) && run.exitCode == 0) << "no sentinel sent";
+        std::vector<std::string> jobs;
+        for (int number = before + 1;; ++number) {
+            std::string job = ListenerJob(number, RUN_DEADLINE);
+            if (job == sentinel.fingerprint)
+                return jobs;
+            if (job.empty()) {
+                ADD_FAILURE() << "the queue's job " << number << " never came: " << ::testing::PrintToString(jobs);
+                return jobs;
+            }
+            jobs.push_back(job);
+        }
+    }
+
     void Change(bool done, const std::function<void()> &undo)
     {
         undos.push_back(undo);
@@ -85,7 +108,7 @@ protected:
     void PortAdded(const std::string &port) { Change(AddPort(port), [=] { RemovePort(port); }); }
     void PortRemoved(const std::string &port) { Change(RemovePort(port), [=] { AddPort(port); }); }
 
-    std::string folder;
+    std::string folder, console;   /* console: the copy of vantrel-send.exe */
     bool spool = false;
     std::vector<std::function<void()>> undos;
 };

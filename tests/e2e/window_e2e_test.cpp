@@ -149,32 +149,6 @@ protected:
         }
     }
 
-    /* The queue's jobs since `before`: a small file of this test's own is
-       sent to the queue alone and must come next, so nothing else reached
-       the queue before it, and Wine's jobs have all been delivered. */
-    std::vector<std::string> QueueJobsSince(int before)
-    {
-        BED_FILE sentinel = MakeBedFile(folder + "/sentinel.prn", 4099);
-        if (app.process.hProcess == NULL)
-            Start(sentinel.path);
-        SetFile(sentinel.path);
-        for (const std::string &port : PortTexts(app))
-            Tick(port, port == QueuePort(), BY_CHECK_BOX);
-        RUN_RECORD record = Go();
-        ExpectRun(record, {QueuePort()}, None);
-        std::vector<std::string> jobs;
-        for (int number = before + 1;; ++number) {
-            std::string job = ListenerJob(number, RUN_DEADLINE);
-            if (job == sentinel.fingerprint)
-                return jobs;
-            if (job.empty()) {
-                ADD_FAILURE() << "the queue's job " << number << " never came: " << ::testing::PrintToString(jobs);
-                return jobs;
-            }
-            jobs.push_back(job);
-        }
-    }
-
     DWORD Quit(HWND window, UINT message, WPARAM wParam)
     {
         PostMessageA(window, message, wParam, 0);
@@ -238,21 +212,18 @@ TEST_F(Spool, OnlyThePortsLeftTickedGetTheFileOnceHoweverTheyWereTicked)
 TEST_F(Both, AnyFileNameIsOfferedChosenAndSentUpToTheCharacterLimit)
 {
     /* Folders of three-byte characters under the test's, each with its
-       separator at most 80 units, then the name ending in `last`. */
-    auto pathOfUnits = [&](size_t units, const std::string &last, size_t lastUnits) {
-        std::string relative = folder;
-        size_t used = BedPath(folder).size() + lastUnits + 4;
-        for (size_t length; used < units; used += length) {
-            length = std::min<size_t>(80, units - used);
-            relative += "/";
-            for (size_t i = 0; i + 1 < length; ++i)
-                relative += "固";
-            if (used + length < units)
-                CreateDirectoryA(BedPath(relative).c_str(), NULL);
-        }
-        return relative + last + ".prn";
-    };
-    std::string fits = pathOfUnits(MAX_PATH - 1, "件", 1), over = pathOfUnits(MAX_PATH, "😀", 2);
+       separator 80 units, down to a file of MAX_PATH - 1 units ending in
+       "件"; the same name ending in an emoji, which counts two, is a unit
+       over. */
+    auto times = [](size_t count) { std::string text; while (count--) text += "固"; return text; };
+    std::string stem = folder;
+    size_t left = MAX_PATH - 1 - BedPath(folder).size() - 6;
+    for (; left > 80; left -= 80) {
+        stem += "/" + times(79);
+        CreateDirectoryA(BedPath(stem).c_str(), NULL);
+    }
+    stem += "/" + times(left);
+    std::string fits = stem + "件.prn", over = stem + "😀.prn";
     BED_FILE file = MakeBedFile(fits, Chunk + 1);
     ASSERT_TRUE(RunUnixCommand("cp '" + BedUnixPath(fits) + "' '" + BedUnixPath(over) + "'", START_DEADLINE));
     ASSERT_GT(BedPath(fits).size(), 2u * MAX_PATH) << "not a path of many bytes";
@@ -305,50 +276,46 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
         const char *what, *profile;
         FILE_STATE file;
         std::vector<std::string> ticked;
-        std::function<void()> beforeStart, beforeGo;
+        std::function<void()> beforeStart;
         std::vector<std::string> boxes, sent, spared;
         int exitCode;                       /* the console's; -1: the window's case alone */
-        std::vector<std::string> out;       /* the console's result lines */
-        std::vector<std::string> tickedAfter, listAfter;
-        bool focusInEdit;
+        std::vector<std::string> out = {};  /* the console's result lines */
+        bool focusInEdit = false;
+        std::function<void()> beforeGo = nullptr;
+        std::vector<std::string> tickedAfter = {}, listAfter = {};
     } cases[] = {
-        {"no port ticked", "spool", GOOD, {}, nullptr, nullptr,
-         {"Selection Error|No ports are selected! Please select a port.|main|*"}, {}, {"LPT1:", "LPT2:"}, -1, {}, {}, {},
-         false},
-        {"a missing file", "spool", MISSING, {q, "LPT1:"}, nullptr, nullptr, {Invalid}, {}, {"LPT1:"},
-         2, {q + "\tfailed\t0\tqueue"}, {}, {}, true},
-        {"a file held open by another program", "spool", HELD, {q, "LPT1:"}, nullptr, nullptr,
-         {"Input File Error|Input file can't be opened!|main|*"}, {}, {"LPT1:"}, 2, {q + "\tfailed\t0\tqueue"}, {}, {},
-         false},
+        {"no port ticked", "spool", GOOD, {}, nullptr,
+         {"Selection Error|No ports are selected! Please select a port.|main|*"}, {}, {"LPT1:", "LPT2:"}, -1},
+        {"a missing file", "spool", MISSING, {q, "LPT1:"}, nullptr, {Invalid}, {}, {"LPT1:"},
+         2, {q + "\tfailed\t0\tqueue"}, true},
+        {"a file held open by another program", "spool", HELD, {q, "LPT1:"}, nullptr,
+         {"Input File Error|Input file can't be opened!|main|*"}, {}, {"LPT1:"}, 2, {q + "\tfailed\t0\tqueue"}},
         {"temporary printers whose jobs cannot be delivered", "spool", GOOD, {"LPT1:", "LPT2:", "LPT3:"},
-         [&] { MapSpooler("LPT1:", "|exit 3"); }, nullptr,
+         [&] { MapSpooler("LPT1:", "|exit 3"); },
          {"Write to Printer Error|Error writing to LPT1:! Please check your printer connection.|main|Error",
           "Write to Printer Error|Error writing to LPT3:! Please check your printer connection.|main|Error"},
-         {"LPT2:"}, {}, 1,
-         {"LPT1:\tfailed\t" + size + "\ttemporary", "LPT2:\tsent\t" + size + "\ttemporary",
-          "LPT3:\tfailed\t" + size + "\ttemporary"}, {}, {}, false},
+         {"LPT2:"}, {}, 1, {"LPT1:\tfailed\t" + size + "\ttemporary", "LPT2:\tsent\t" + size + "\ttemporary",
+                            "LPT3:\tfailed\t" + size + "\ttemporary"}},
         /* BGONE: goes; ANEW: and BNEW: come above the ticked LPT2:, which
            moves down by one row net. */
         {"a ticked port that vanished, two that appeared", "spool", GOOD, {"BGONE:", "LPT2:"},
-         [&] { PortAdded("BGONE:"); },
+         [&] { PortAdded("BGONE:"); }, {"Port Error|Selected Port BGONE: is no longer valid!|none|*"},
+         {"LPT2:"}, {"LPT1:"}, -1, {}, false,
          [&] {
              PortRemoved("BGONE:");
              PortAdded("ANEW:");
              PortAdded("BNEW:");
          },
-         {"Port Error|Selected Port BGONE: is no longer valid!|none|*"}, {"LPT2:"}, {"LPT1:"}, -1, {},
-         {"LPT2:"}, {"ANEW:", "BNEW:", q, "LPT1:", "LPT2:", "LPT3:"}, false},
+         {"LPT2:"}, {"ANEW:", "BNEW:", q, "LPT1:", "LPT2:", "LPT3:"}},
         {"a port device that cannot be opened", "direct", GOOD, {"B NOWHERE%s%n:", "LPT1:"},
-         [&] { PortAdded("B NOWHERE%s%n:"); }, nullptr,
+         [&] { PortAdded("B NOWHERE%s%n:"); },
          {"Printer Error|Could not print to B NOWHERE%s%n:! Please check your printer connection.|main|*"},
-         {"LPT1:"}, {}, 1, {"B NOWHERE%s%n:\tfailed\t0\tdevice", "LPT1:\tsent\t" + size + "\tdevice"}, {}, {},
-         false},
-        {"a missing file on the direct road", "direct", MISSING, {"LPT1:", "LPT2:"}, nullptr, nullptr,
+         {"LPT1:"}, {}, 1, {"B NOWHERE%s%n:\tfailed\t0\tdevice", "LPT1:\tsent\t" + size + "\tdevice"}},
+        {"a missing file on the direct road", "direct", MISSING, {"LPT1:", "LPT2:"}, nullptr,
          {"Printer Error|Could not print to LPT1:! Please check your printer connection.|main|*", Invalid},
-         {}, {"LPT1:", "LPT2:"}, 2, {"LPT1:\tfailed\t0\tdevice"}, {}, {}, true},
+         {}, {"LPT1:", "LPT2:"}, 2, {"LPT1:\tfailed\t0\tdevice"}, true},
     };
     BED_FILE good = MakeBedFile(folder + "/good.prn", Chunk + 1);
-    std::string console = CopyExeTo(folder, "VANTREL_SEND_EXE", "vantrel-send.exe");
     int before = CountListenerJobs();
     for (const auto &c : cases) {
         if (BedProfile() != c.profile)
