@@ -213,11 +213,6 @@ bool WaitForClose(HWND dialog)
     return WaitUntil(START_DEADLINE, [&] { return !IsWindow(dialog); });
 }
 
-static bool IsProgressText(const std::string &text)
-{
-    return text.rfind("Writing to ", 0) == 0;
-}
-
 bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(const std::string &)> &onStatus)
 {
     auto note = [&](const std::string &status) {
@@ -238,9 +233,11 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(co
         if (WaitForSingleObject(app.process.hProcess, 5) == WAIT_OBJECT_0 || !IsWindow(app.mainWindow))
             return false;
         if (HWND box = FindAppWindow(app, "#32770")) {
-            SEEN_BOX seen = {Text(box), Text(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), StatusText(app)};
-            note(seen.status);
-            record->boxes.push_back(seen);
+            HWND owner = GetWindow(box, GW_OWNER);
+            std::string status = StatusText(app);
+            note(status);
+            record->boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)) + "|" +
+                                    (owner == app.mainWindow ? "main" : owner == NULL ? "none" : "other") + "|" + status);
             PostClick(GetDlgItem(box, IDOK));
             if (!WaitForClose(box))
                 return false;
@@ -254,7 +251,7 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(co
         std::string status = StatusText(app);
         note(before);
         note(status);
-        if (enabled && status == before && IsProgressText(status) && status != leftBeforeBox)
+        if (enabled && status == before && status.rfind("Writing to ", 0) == 0 && status != leftBeforeBox)
             record->enabledMidRun = true;
         if (enabled && IsWindowEnabled(Control(app, IDOK)) && FindAppWindow(app, "#32770") == NULL) {
             note(StatusText(app));

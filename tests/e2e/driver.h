@@ -52,20 +52,15 @@ bool WaitForClose(HWND dialog);
 
 /* A run: "Go" pressed, then watched until the program is idle again.
    Every status text that differs from the one before is recorded, every
-   box read (with the status while it was up) and closed with OK. The main
-   window must stay disabled while a progress text of the current transfer
-   shows: Wine enables a box's owner when the box closes and the run
-   disables it again right after, so the text left from before the box
-   does not count. onStatus sees each new text. False when the run did
-   not end or the program did. */
-struct SEEN_BOX {
-    std::string caption, text;
-    HWND owner;
-    std::string status;
-};
+   box read as "caption|text|owner|status", the owner "main", "none" or
+   "other" and the status the one while it was up, and closed with OK. The
+   main window must stay disabled while a progress text of the current
+   transfer shows: Wine enables a box's owner when the box closes and the
+   run disables it again right after, so the text left from before the box
+   does not count. onStatus sees each new text. False when the run did not
+   end or the program did. */
 struct RUN_RECORD {
-    std::vector<std::string> statusTexts;
-    std::vector<SEEN_BOX> boxes;
+    std::vector<std::string> statusTexts, boxes;
     bool enabledMidRun = false;
 };
 bool RunAndWatch(const APP &app, RUN_RECORD *record,
