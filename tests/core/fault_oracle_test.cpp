@@ -164,20 +164,17 @@ void CheckOutcome(const CASE &run, SEND_RESULT result, SEND_RESULT expected, boo
 }
 
 /* Runs one case against the model, or a result given outright; a failure
-   shows the plan and the call log. */
+   shows the defects and the call log. */
 bool Verify(const CASE &run, SEND_RESULT given = INT_MIN)
 {
     SEND_RESULT result = Run(run);
     bool endFailed = false;
     SEND_RESULT expected = given != INT_MIN ? given : Expected(run.road, &endFailed);
     CheckOutcome(run, result, expected, endFailed);
-    std::string plan = std::string(RoadNames[run.road]) + " road, " + std::to_string(run.size) + " bytes";
-    for (const FAKE_FAULT &fault : run.faults)
-        plan += "; " + fault.entry + " #" + std::to_string(fault.nth) + " " + FakeAnswer(fault);
-    for (const std::string &defect : FakeDefects())
-        plan += "\n  " + defect;
-    EXPECT_TRUE(FakeDefects().empty()) << plan << "\n  calls:" << FakeLog();
-    return FakeDefects().empty();
+    std::vector<std::string> defects = FakeDefects();
+    EXPECT_EQ(defects, std::vector<std::string>())
+        << RoadNames[run.road] << " road, " << run.size << " bytes, the faults fired marked; calls:" << FakeLog();
+    return defects.empty();
 }
 
 /* Every call of a clean run, as a fault's entry and number. */
@@ -211,13 +208,20 @@ FAKE_FAULT As(const FAKE_FAULT &call, FAKE_ANSWER answer, DWORD value, int later
 } // namespace
 
 /* Beside each answer alone: a read or write moves one byte, and the next
-   call claims a count that, added to it, would wrap. */
-TEST(FaultOracle, EveryCallOfEachRoadFailsOrAnswersShortOrClaimsMore)
+   call claims a count that, added to it, would wrap. And a front end may
+   stop a transfer at any report (the console's Ctrl+C): at once, with the
+   job aborted and never ended, a temporary printer deleted and everything
+   closed, the model's other invariants holding. */
+TEST(FaultOracle, EveryCallFailsOrAnswersShortOrClaimsMoreAndEveryReportMayStop)
 {
     int cases = 0, failed = 0;
     for (ROAD road : {INSTALLED, TEMPORARY, DIRECT}) {
         for (uint64_t size : Sizes) {
             failed += !Verify({road, size, {}, Path});
+            for (size_t stop = 1, reports = Percents.size(); stop <= reports; ++stop) {
+                failed += !Verify({road, size, {}, Path, stop}, SEND_CANCELLED);
+                EXPECT_EQ(FakeCalls("ReadFile"), (int)stop - 1) << RoadNames[road] << ", stopped at report " << stop;
+            }
             for (FAKE_FAULT call : CallsOf({road, size, {}, Path})) {
                 std::vector<std::vector<FAKE_FAULT>> variants = {{call}};
                 if (MovesBytes(call))
@@ -232,22 +236,6 @@ TEST(FaultOracle, EveryCallOfEachRoadFailsOrAnswersShortOrClaimsMore)
         }
     }
     printf("fault oracle: %d cases over 3 roads and 5 sizes\n", cases);
-}
-
-/* A front end may stop a transfer at any report (the console's Ctrl+C): at
-   once, with the job aborted and never ended, a temporary printer deleted
-   and everything closed, the model's other invariants holding. */
-TEST(FaultOracle, AStopAtAnyProgressReportCancelsAtOnce)
-{
-    for (ROAD road : {INSTALLED, TEMPORARY, DIRECT}) {
-        for (uint64_t size : {(uint64_t)1, 3 * Chunk + 5}) {
-            ::Run({road, size, {}, Path});
-            for (size_t stop = 1, reports = Percents.size(); stop <= reports; ++stop) {
-                Verify({road, size, {}, Path, stop}, SEND_CANCELLED);
-                EXPECT_EQ(FakeCalls("ReadFile"), (int)stop - 1) << RoadNames[road] << ", stopped at report " << stop;
-            }
-        }
-    }
 }
 
 /* Two things wrong at once: each road's own order of checks decides. A
