@@ -25,12 +25,6 @@ bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
            WaitUntil(START_DEADLINE, [&] { return (app->mainWindow = FindAppWindow(*app, "FirmwareUpdate")) != NULL; });
 }
 
-bool WaitForExit(APP *app, DWORD *exitCode)
-{
-    return WaitForSingleObject(app->process.hProcess, START_DEADLINE) == WAIT_OBJECT_0 &&
-           GetExitCodeProcess(app->process.hProcess, exitCode);
-}
-
 void EndApp(APP *app)
 {
     if (app->process.hProcess != NULL) {
@@ -193,13 +187,6 @@ bool TogglePort(const APP &app, int row, TICK_BY how)
     if (!RowPoint(app, row, how == BY_CHECK_BOX, &at))
         return false;
     PostMouse(list, at, how == BY_DOUBLE_CLICK);
-    if (how == BY_SPACE_BAR) {
-        /* The click only makes it the focused row. */
-        if (!SyncWithApp(app) || PortCheck(app, row) != before)
-            return false;
-        PostMessageA(list, WM_KEYDOWN, VK_SPACE, 1 | (MapVirtualKeyA(VK_SPACE, 0) << 16));
-        PostMessageA(list, WM_KEYUP, VK_SPACE, 1 | (MapVirtualKeyA(VK_SPACE, 0) << 16) | 0xC0000000);
-    }
     return SyncWithApp(app) && PortCheck(app, row) == 3 - before;
 }
 

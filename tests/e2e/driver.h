@@ -23,7 +23,6 @@ struct APP {
 /* Starts exe; with waitForWindow, until its main window (class
    "FirmwareUpdate") shows. EndApp terminates what still runs. */
 bool StartApp(const std::string &exe, APP *app, bool waitForWindow = true);
-bool WaitForExit(APP *app, DWORD *exitCode);
 void EndApp(APP *app);
 
 /* A window of the program's process of this class: visible or hidden. */
@@ -41,7 +40,7 @@ bool SyncWithApp(const APP &app);
 
 /* The port list: column 0 of every row; a row's check state (1 unticked,
    2 ticked); ticking or unticking a row by posted input, then synced. */
-enum TICK_BY { BY_CHECK_BOX, BY_DOUBLE_CLICK, BY_SPACE_BAR };
+enum TICK_BY { BY_CHECK_BOX, BY_DOUBLE_CLICK };
 std::vector<std::string> PortTexts(const APP &app);
 int PortCheck(const APP &app, int row);
 bool TogglePort(const APP &app, int row, TICK_BY how);
