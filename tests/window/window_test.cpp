@@ -46,48 +46,6 @@ struct REFRESH_ROW {
     std::vector<std::string> reported;  /* ticked ports that vanished, in list order */
 };
 
-} // namespace
-
-TEST(PortList, RefreshReconcilesTheList)
-{
-    REFRESH_ROW rows[] = {
-        {"a ticked port that vanished is reported by its name, never as a format, and removed; an unticked one "
-         "silently", {{"LPT1:"}, {"LPT%s%d:"}, {"LPT3:"}, {"LPT4:"}}, {1, 3}, {{"LPT1:"}, {"LPT4:"}},
-         {"LPT1:", "*LPT4:"}, {"LPT%s%d:"}},
-        {"a new port enters unticked at its row's index", {{"LPT1:"}, {"LPT3:"}}, {1},
-         {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {"LPT1:", "LPT2:", "*LPT3:"}, {}},
-        {"another order refills the list in row order, each survivor keeping its tick",
-         {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {0, 2}, {{"LPT3:"}, {"LPT2:"}, {"LPT1:"}, {"LPT4:"}},
-         {"*LPT3:", "LPT2:", "*LPT1:", "LPT4:"}, {}},
-        {"another order with a ticked port gone", {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {1, 2}, {{"LPT3:"}, {"LPT1:"}},
-         {"*LPT3:", "LPT1:"}, {"LPT2:"}},
-    };
-    for (const REFRESH_ROW &row : rows) {
-        InstallFakeSystem();
-        Fake.ports = row.before;
-        HWND list, main = MakeWindow(WC_LISTVIEWA, LVS_REPORT, IDC_PORTLIST, &list);
-        ASSERT_TRUE(InitPortList(main)) << row.what;
-        for (int tick : row.ticked)
-            SetPortCheckState(tick, PORT_CHECKED);
-        Fake.ports = row.after;
-        RebuildPortTable();
-        EXPECT_EQ(Items(), row.items) << row.what;
-        std::vector<std::string> boxes, expected;
-        for (const FAKE_BOX &box : Fake.boxes)
-            boxes.push_back(box.caption + ": " + box.text + (box.owner ? " (owned)" : ""));
-        for (const std::string &port : row.reported)
-            expected.push_back("Port Error: Selected Port " + port + " is no longer valid!");
-        EXPECT_EQ(boxes, expected) << row.what;
-        TogglePortCheck(-1);    /* a double click on the empty area */
-        EXPECT_EQ(Items(), row.items) << row.what;
-        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
-        ResetSystemCalls();
-        DestroyWindow(main);
-    }
-}
-
-namespace {
-
 WNDPROC StatusBarProc;
 std::vector<std::string> StatusTexts;
 
@@ -97,45 +55,6 @@ LRESULT CALLBACK RecordingStatusBarProc(HWND bar, UINT message, WPARAM wParam, L
         StatusTexts.push_back((const char *)lParam);
     return CallWindowProcA(StatusBarProc, bar, message, wParam, lParam);
 }
-
-} // namespace
-
-/* A transfer of 200 chunks reports after each, mostly with the text
-   already shown: the status bar is given each text the user sees once, in
-   order, and any text that differs from the one shown. */
-TEST(StatusBar, GetsEachTextTheUserSeesOnce)
-{
-    InstallFakeSystem();
-    Fake.files["C:\\big.prn"] = 200ull * SEND_CHUNK_SIZE;
-    Fake.devices.insert("LPT1:");
-    InitCommonControls();
-    HWND main = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, NULL, NULL, NULL, NULL);
-    StatusBarWindow = CreateStatusBar(main);
-    StatusBarProc = (WNDPROC)SetWindowLongPtrA(StatusBarWindow, GWLP_WNDPROC, (LONG_PTR)RecordingStatusBarProc);
-    StatusTexts.clear();
-
-    EXPECT_EQ(SEND_OK, CopyFileToPort("C:\\big.prn", "LPT1:", ShowSendProgress));
-    ShowErrorStatus();
-    ShowErrorStatus();
-    ShowReadyStatus();
-    EXPECT_EQ(SEND_OK, CopyFileToPort("C:\\big.prn", "LPT1:", ShowSendProgress));
-    ShowReadyStatus();
-
-    std::vector<std::string> percentages, expected;
-    for (int percent = 0; percent <= 100; ++percent)
-        percentages.push_back("Writing to LPT1:\t\t" + std::to_string(percent) + "% Completed");
-    expected = percentages;
-    expected.insert(expected.end(), {"Error", "Ready"});
-    expected.insert(expected.end(), percentages.begin(), percentages.end());
-    expected.push_back("Ready");
-    EXPECT_EQ(expected, StatusTexts);
-    EXPECT_EQ(FakeDefects(), std::vector<std::string>());
-    ResetSystemCalls();
-    DestroyWindow(main);
-    StatusBarWindow = NULL;
-}
-
-namespace {
 
 struct PATH_ROW {
     std::string text;
@@ -199,6 +118,73 @@ std::string PathOf(size_t length, const std::string &end = "")
 }
 
 } // namespace
+
+TEST(PortList, RefreshReconcilesTheList)
+{
+    REFRESH_ROW rows[] = {
+        {"a ticked port that vanished is reported by its name, never as a format, and removed; an unticked one "
+         "silently", {{"LPT1:"}, {"LPT%s%d:"}, {"LPT3:"}, {"LPT4:"}}, {1, 3}, {{"LPT1:"}, {"LPT4:"}},
+         {"LPT1:", "*LPT4:"}, {"LPT%s%d:"}},
+        {"another order refills the list in row order, each survivor keeping its tick",
+         {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {0, 2}, {{"LPT3:"}, {"LPT2:"}, {"LPT1:"}, {"LPT4:"}},
+         {"*LPT3:", "LPT2:", "*LPT1:", "LPT4:"}, {}},
+        {"another order with a ticked port gone", {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {1, 2}, {{"LPT3:"}, {"LPT1:"}},
+         {"*LPT3:", "LPT1:"}, {"LPT2:"}},
+    };
+    for (const REFRESH_ROW &row : rows) {
+        InstallFakeSystem();
+        Fake.ports = row.before;
+        HWND list, main = MakeWindow(WC_LISTVIEWA, LVS_REPORT, IDC_PORTLIST, &list);
+        ASSERT_TRUE(InitPortList(main)) << row.what;
+        for (int tick : row.ticked)
+            SetPortCheckState(tick, PORT_CHECKED);
+        Fake.ports = row.after;
+        RebuildPortTable();
+        EXPECT_EQ(Items(), row.items) << row.what;
+        std::vector<std::string> boxes, expected;
+        for (const FAKE_BOX &box : Fake.boxes)
+            boxes.push_back(box.caption + ": " + box.text + (box.owner ? " (owned)" : ""));
+        for (const std::string &port : row.reported)
+            expected.push_back("Port Error: Selected Port " + port + " is no longer valid!");
+        EXPECT_EQ(boxes, expected) << row.what;
+        TogglePortCheck(-1);    /* a double click on the empty area */
+        EXPECT_EQ(Items(), row.items) << row.what;
+        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
+        ResetSystemCalls();
+        DestroyWindow(main);
+    }
+}
+
+/* A transfer of 200 chunks reports after each, mostly with the text
+   already shown: the status bar is given each text the user sees once, in
+   order, and any text that differs from the one shown, also in a second
+   transfer after "Error" and "Ready". */
+TEST(StatusBar, GetsEachTextTheUserSeesOnce)
+{
+    InstallFakeSystem();
+    Fake.files["C:\\big.prn"] = 200ull * SEND_CHUNK_SIZE;
+    Fake.devices.insert("LPT1:");
+    HWND unused, main = MakeWindow("STATIC", 0, 0, &unused);
+    StatusBarWindow = CreateStatusBar(main);
+    StatusBarProc = (WNDPROC)SetWindowLongPtrA(StatusBarWindow, GWLP_WNDPROC, (LONG_PTR)RecordingStatusBarProc);
+    StatusTexts.clear();
+
+    std::vector<std::string> expected;
+    for (int transfer = 0; transfer < 2; ++transfer) {
+        EXPECT_EQ(SEND_OK, CopyFileToPort("C:\\big.prn", "LPT1:", ShowSendProgress));
+        ShowErrorStatus();
+        ShowErrorStatus();
+        ShowReadyStatus();
+        for (int percent = 0; percent <= 100; ++percent)
+            expected.push_back("Writing to LPT1:\t\t" + std::to_string(percent) + "% Completed");
+        expected.insert(expected.end(), {"Error", "Ready"});
+    }
+    EXPECT_EQ(expected, StatusTexts);
+    EXPECT_EQ(FakeDefects(), std::vector<std::string>());
+    ResetSystemCalls();
+    DestroyWindow(main);
+    StatusBarWindow = NULL;
+}
 
 TEST(InputPath, ReadWholeOrRefused)
 {
