@@ -40,6 +40,15 @@ protected:
         return copy;
     }
 
+    /* The copy of vantrel-send.exe run with these arguments. */
+    CONSOLE_RUN Send(const std::vector<std::string> &arguments,
+                     const std::function<void(const PROCESS_INFORMATION &)> &whileRunning = nullptr)
+    {
+        CONSOLE_RUN run;
+        EXPECT_TRUE(RunConsole(console, arguments, &run, whileRunning)) << "did not end within " << RUN_DEADLINE << " ms";
+        return run;
+    }
+
     /* The sink an LPT port leads to in this profile: its jobs' or its
        device's. */
     std::string SinkOf(const std::string &port) const
@@ -72,8 +81,7 @@ protected:
     std::vector<std::string> QueueJobsSince(int before)
     {
         BED_FILE sentinel = MakeBedFile(folder + "/sentinel.prn", 4099);
-        CONSOLE_RUN run;
-        EXPECT_TRUE(RunConsole(console, {sentinel.path, QueuePort()}, &run) && run.exitCode == 0) << "no sentinel sent";
+        EXPECT_EQ(0u, Send({sentinel.path, QueuePort()}).exitCode) << "no sentinel sent";
         std::vector<std::string> jobs;
         for (int number = before + 1;; ++number) {
             std::string job = ListenerJob(number, RUN_DEADLINE);

@@ -12,13 +12,8 @@ bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
     *app = APP{};
     /* Seen once on a loaded machine: a start refused just after the bed's
        profile switch. A program that cannot start at all still fails. */
-    DWORD error = 0;
-    if (!WaitUntil(START_DEADLINE, [&] {
-            bool started = StartProcess("\"" + exe + "\"", &app->process);
-            error = started ? 0 : GetLastError();
-            return started;
-        })) {
-        fprintf(stderr, "StartApp: CreateProcessA(%s) failed with error %lu\n", exe.c_str(), error);
+    if (!WaitUntil(START_DEADLINE, [&] { return StartProcess("\"" + exe + "\"", &app->process); })) {
+        fprintf(stderr, "StartApp: CreateProcessA(%s) failed with error %lu\n", exe.c_str(), GetLastError());
         return false;
     }
     return !waitForWindow ||
