@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <algorithm>
 
 const char StaleBytes[] = "stale bytes that no send may leave in place";
@@ -139,27 +140,25 @@ std::string ListenerJob(int number, DWORD milliseconds)
     return done;
 }
 
-static const char PortsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
-static const char SpoolerKey[] = "Software\\Wine\\Printing\\Spooler";
+const BED_KEY PortsKey = {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports"};
+const BED_KEY SpoolerKey = {HKEY_CURRENT_USER, "Software\\Wine\\Printing\\Spooler"};
 
-static bool SetValue(HKEY root, const char *key, const std::string &name, const std::string *value)
+bool SetValue(const BED_KEY &key, const std::string &name, const char *text)
 {
     HKEY handle;
-    if (RegCreateKeyExA(root, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &handle, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(key.root, key.path, 0, NULL, 0, KEY_SET_VALUE, NULL, &handle, NULL) != ERROR_SUCCESS)
         return false;
-    LONG result = value ? RegSetValueExA(handle, name.c_str(), 0, REG_SZ, (const BYTE *)value->c_str(),
-                                         (DWORD)value->size() + 1)
-                        : RegDeleteValueA(handle, name.c_str());
+    LONG result = text ? RegSetValueExA(handle, name.c_str(), 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1)
+                       : RegDeleteValueA(handle, name.c_str());
     RegCloseKey(handle);
-    return result == ERROR_SUCCESS || (!value && result == ERROR_FILE_NOT_FOUND);
+    return result == ERROR_SUCCESS || (!text && result == ERROR_FILE_NOT_FOUND);
 }
 
-/* The values of a key (name and text), or with subkeys its subkeys' names. */
-static std::vector<std::pair<std::string, std::string>> ListKey(HKEY root, const char *key, bool subkeys)
+std::vector<std::pair<std::string, std::string>> ListKey(const BED_KEY &key, bool subkeys)
 {
     std::vector<std::pair<std::string, std::string>> entries;
     HKEY handle;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(key.root, key.path, 0, KEY_READ, &handle) != ERROR_SUCCESS)
         return entries;
     char name[256], value[256];
     for (DWORD i = 0;; ++i) {
@@ -173,32 +172,12 @@ static std::vector<std::pair<std::string, std::string>> ListKey(HKEY root, const
     return entries;
 }
 
-std::vector<std::pair<std::string, std::string>> ListedPorts(void)
-{
-    return ListKey(HKEY_LOCAL_MACHINE, PortsKey, false);
-}
-
-bool AddPort(const std::string &port, const std::string &value)
-{
-    return SetValue(HKEY_LOCAL_MACHINE, PortsKey, port, &value);
-}
-
-bool RemovePort(const std::string &port)
-{
-    return SetValue(HKEY_LOCAL_MACHINE, PortsKey, port, NULL);
-}
-
-bool SetSpoolerMapping(const std::string &port, const std::string &unixTarget)
-{
-    return SetValue(HKEY_CURRENT_USER, SpoolerKey, port, unixTarget.empty() ? NULL : &unixTarget);
-}
-
 /* The spooler keeps one key per printer; read here so that this process
    never loads the spooler itself. */
 std::vector<std::string> TemporaryPrinters(void)
 {
     std::vector<std::string> names;
-    for (const auto &printer : ListKey(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Print\\Printers", true))
+    for (const auto &printer : ListKey({HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Print\\Printers"}, true))
         if (printer.first.rfind("Temporary Printer", 0) == 0)
             names.push_back(printer.first);
     return names;

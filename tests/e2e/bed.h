@@ -52,13 +52,18 @@ extern const char StaleBytes[];
 int CountListenerJobs(void);
 std::string ListenerJob(int number, DWORD milliseconds);
 
-/* The port list, the spooler's mappings of LPT ports ("" removes), and
-   printers whose names begin with "Temporary Printer". */
-/* Wine's port list: names and values. */
-std::vector<std::pair<std::string, std::string>> ListedPorts(void);
-bool AddPort(const std::string &port, const std::string &value = "");
-bool RemovePort(const std::string &port);
-bool SetSpoolerMapping(const std::string &port, const std::string &unixTarget);
+/* Wine's registry, read and written here so that this process never loads
+   the spooler: the port list, and the spooler's mappings of ports to Unix
+   targets. A value set, or deleted (NULL); a key's values (name and text),
+   or with subkeys its subkeys' names; the printers whose names begin with
+   "Temporary Printer". */
+struct BED_KEY {
+    HKEY root;
+    const char *path;
+};
+extern const BED_KEY PortsKey, SpoolerKey;
+bool SetValue(const BED_KEY &key, const std::string &name, const char *text);
+std::vector<std::pair<std::string, std::string>> ListKey(const BED_KEY &key, bool subkeys);
 std::vector<std::string> TemporaryPrinters(void);
 
 /* Starts a command line; standard handles, when given, are inherited. */

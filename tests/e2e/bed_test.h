@@ -9,6 +9,7 @@
 #include "driver.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -95,26 +96,26 @@ protected:
         }
     }
 
-    void Change(bool done, const std::function<void()> &undo)
-    {
-        undos.push_back(undo);
-        ASSERT_TRUE(done);
-    }
     void Undo()
     {
         for (auto undo = undos.rbegin(); undo != undos.rend(); ++undo)
             (*undo)();
         undos.clear();
     }
-    /* LPT1: and LPT2: are mapped to their sinks again afterwards. */
-    void MapSpooler(const std::string &port, const std::string &target)
+    /* A value of Wine's registry set, or deleted (NULL), until the test
+       ends: then it is as it was. */
+    void Changed(const BED_KEY &key, const std::string &name, const char *text)
     {
-        bool usual = port == "LPT1:" || port == "LPT2:";
-        std::string back = usual ? BedUnixPath("sinks/spool-lpt" + port.substr(3, 1) + ".bin") : "";
-        Change(SetSpoolerMapping(port, target), [=] { SetSpoolerMapping(port, back); });
+        std::vector<std::pair<std::string, std::string>> values = ListKey(key, false);
+        auto old = std::find_if(values.begin(), values.end(), [&](const auto &value) { return value.first == name; });
+        bool had = old != values.end();
+        std::string before = had ? old->second : "";
+        undos.push_back([=] { SetValue(key, name, had ? before.c_str() : NULL); });
+        ASSERT_TRUE(SetValue(key, name, text)) << name;
     }
-    void PortAdded(const std::string &port) { Change(AddPort(port), [=] { RemovePort(port); }); }
-    void PortRemoved(const std::string &port) { Change(RemovePort(port), [=] { AddPort(port); }); }
+    void MapSpooler(const std::string &port, const std::string &target) { Changed(SpoolerKey, port, target.c_str()); }
+    void PortAdded(const std::string &port) { Changed(PortsKey, port, ""); }
+    void PortRemoved(const std::string &port) { Changed(PortsKey, port, NULL); }
 
     std::string folder, console;   /* console: the copy of vantrel-send.exe */
     bool spool = false;

@@ -420,8 +420,8 @@ TEST_F(Spool, AFileCutShortDuringTheRunIsAReadError)
 
 TEST_F(Spool, WithoutAnyPortTheProgramSaysSoAndEndsWithZero)
 {
-    for (const auto &port : ListedPorts())
-        ASSERT_NO_FATAL_FAILURE(Change(RemovePort(port.first), [=] { AddPort(port.first, port.second); }));
+    for (const auto &port : ListKey(PortsKey, false))
+        ASSERT_NO_FATAL_FAILURE(PortRemoved(port.first));
     ASSERT_TRUE(StartApp(exe, &app, false));
     HWND box = WaitForDialog(app);
     ASSERT_TRUE(box != NULL) << "no box";
