@@ -18,36 +18,6 @@ struct TABLE_ROW {
     std::vector<std::string> rows;      /* "text=printer"; none after the "=": no printer */
 };
 
-std::vector<TABLE_ROW> TableRows()
-{
-    FAKE_FAULT denied = {"", 1, FAULT_FAILS, ERROR_ACCESS_DENIED};
-    auto fault = [&](const char *entry, int nth) { FAKE_FAULT f = denied; f.entry = entry; f.nth = nth; return f; };
-    return {
-        {"COM and FILE ports are not offered, a repeated port once",
-         {{"LPT1:"}, {"COM1:"}, {"FILE:"}, {"LPT1:"}, {"LPT2:"}}, {}, {}, true,
-         {"LPT1:=", "LPT2:="}},
-        {"a printer is matched by its whole port name, never a prefix", {{Long99}, {"LPT2:"}},
-         {{"Prefix", Long99 + ",LPT2:", false}, {"Whole", "LPT2:", false}}, {}, true, {Long99 + "=", "LPT2:=Whole"}},
-        {"a port too long for a row is not offered", {{Long100}, {"LPT1:"}}, {{"OnLong", Long100, false}},
-         {}, true, {"LPT1:="}},
-        {"a printer name too long for a row is never taken", {{"LPT1:"}},
-         {{Name100, "LPT1:", false}, {"\\\\srv\\" + Name100, "NE01:", true}}, {}, true, {"LPT1:="}},
-        {"each connection its own printer, labelled by its server; a repeated label once",
-         {{"LPT1:"}},
-         {{"\\\\alpha\\q", "NE01:", true}, {"\\\\beta\\q", "NE01:", true}, {"bare", "NE02:", true},
-          {"\\\\alpha\\q2", "NE01:", true}, {"\\\\gamma\\q", "COM1:", true}},
-         {}, true, {"LPT1:=", "NE01: on alpha=\\\\alpha\\q", "NE01: on beta=\\\\beta\\q", "NE02: on =bare"}},
-        {"no connection list: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
-         {fault("EnumPrintersA connections", 1)}, true, {"LPT1:="}},
-        {"the connections cannot be filled: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
-         {fault("EnumPrintersA connections", 2)}, true, {"LPT1:="}},
-        {"no port list", {{"LPT1:"}}, {}, {fault("EnumPortsA", 1)}, false, {}},
-        {"the port list cannot be filled", {{"LPT1:"}}, {}, {fault("EnumPortsA", 2)}, false, {}},
-        {"no printer list", {{"LPT1:"}}, {{"Queue", "LPT1:", false}}, {fault("EnumPrintersA local", 1)}, false,
-         {}},
-    };
-}
-
 void CheckTableRows(const std::vector<TABLE_ROW> &rows)
 {
     for (const TABLE_ROW &row : rows) {
@@ -72,7 +42,31 @@ void CheckTableRows(const std::vector<TABLE_ROW> &rows)
 
 TEST(PortTable, Rows)
 {
-    CheckTableRows(TableRows());
+    auto fault = [](const char *entry, int nth) { return FAKE_FAULT{entry, nth, FAULT_FAILS, ERROR_ACCESS_DENIED}; };
+    CheckTableRows({
+        {"COM and FILE ports are not offered, a repeated port once",
+         {{"LPT1:"}, {"COM1:"}, {"FILE:"}, {"LPT1:"}, {"LPT2:"}}, {}, {}, true,
+         {"LPT1:=", "LPT2:="}},
+        {"a printer is matched by its whole port name, never a prefix", {{Long99}, {"LPT2:"}},
+         {{"Prefix", Long99 + ",LPT2:", false}, {"Whole", "LPT2:", false}}, {}, true, {Long99 + "=", "LPT2:=Whole"}},
+        {"a port too long for a row is not offered", {{Long100}, {"LPT1:"}}, {{"OnLong", Long100, false}},
+         {}, true, {"LPT1:="}},
+        {"a printer name too long for a row is never taken", {{"LPT1:"}},
+         {{Name100, "LPT1:", false}, {"\\\\srv\\" + Name100, "NE01:", true}}, {}, true, {"LPT1:="}},
+        {"each connection its own printer, labelled by its server; a repeated label once",
+         {{"LPT1:"}},
+         {{"\\\\alpha\\q", "NE01:", true}, {"\\\\beta\\q", "NE01:", true}, {"bare", "NE02:", true},
+          {"\\\\alpha\\q2", "NE01:", true}, {"\\\\gamma\\q", "COM1:", true}},
+         {}, true, {"LPT1:=", "NE01: on alpha=\\\\alpha\\q", "NE01: on beta=\\\\beta\\q", "NE02: on =bare"}},
+        {"no connection list: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
+         {fault("EnumPrintersA connections", 1)}, true, {"LPT1:="}},
+        {"the connections cannot be filled: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
+         {fault("EnumPrintersA connections", 2)}, true, {"LPT1:="}},
+        {"no port list", {{"LPT1:"}}, {}, {fault("EnumPortsA", 1)}, false, {}},
+        {"the port list cannot be filled", {{"LPT1:"}}, {}, {fault("EnumPortsA", 2)}, false, {}},
+        {"no printer list", {{"LPT1:"}}, {{"Queue", "LPT1:", false}}, {fault("EnumPrintersA local", 1)}, false,
+         {}},
+    });
 }
 
 /* Each enumeration of the fill claims one more or far more than is true.
@@ -83,11 +77,10 @@ TEST(PortTable, Rows)
 TEST(PortTable, ClaimsOfMoreFailTheirList)
 {
     const std::string name(150, 'Q');
-    const DWORD claims[] = {1, MAXDWORD};
     std::vector<TABLE_ROW> rows;
     for (const char *list : {"EnumPortsA", "EnumPrintersA local", "EnumPrintersA connections"}) {
         for (int nth : {1, 2}) {
-            for (DWORD more : claims) {
+            for (DWORD more : {(DWORD)1, (DWORD)MAXDWORD}) {
                 bool harmless = nth == 1 && more == 1, connections = strstr(list, "connections") != NULL;
                 std::vector<std::string> table = {"LPT1:=Queue", "LPT2:=", "LPT3:="};
                 if (harmless)

@@ -239,8 +239,12 @@ TEST(FaultOracle, EveryCallFailsOrAnswersShortOrClaimsMoreAndEveryReportMayStop)
 }
 
 /* Two things wrong at once: each road's own order of checks decides. A
-   path of NULL is a text too long to be one. */
-TEST(FaultOracle, EachRoadChecksInItsOrder)
+   path of NULL is a text too long to be one. The temporary printer never
+   takes a user's printer's name (the user's "Temporary Printer_1" is there
+   in every run, and the sweep fails its open): a name the spooler finds
+   taken when adding is passed over, and after 1,000 names that will not
+   open none is added. */
+TEST(FaultOracle, EachRoadChecksInItsOrderAndTakesAFreeName)
 {
     FAKE_FAULT noOpen = {"CreateFileA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED};
     FAKE_FAULT noQueue = {"OpenPrinterA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED};
@@ -254,14 +258,6 @@ TEST(FaultOracle, EachRoadChecksInItsOrder)
         Verify({road, 1, {noOpen}, NULL}, SEND_BAD_FILE_NAME);
         EXPECT_EQ(FakeCalls("CreateFileA"), 0) << RoadNames[road];
     }
-}
-
-/* The temporary printer never takes a user's printer's name (the user's
-   "Temporary Printer_1" is there in every run, and the calls above fail
-   its open): a name the spooler finds taken when adding is passed over,
-   and after 1,000 names that will not open none is added. */
-TEST(FaultOracle, TheTemporaryPrinterTakesAFreeName)
-{
     Verify({TEMPORARY, 1, {{"AddPrinterA", 1, FAULT_FAILS, ERROR_PRINTER_ALREADY_EXISTS}}, Path}, SEND_OK);
     EXPECT_EQ("Temporary Printer_3", Fake.jobs.back().target);
     Verify({TEMPORARY, 1, {{"OpenPrinterA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED}}, Path}, NoPrinter);

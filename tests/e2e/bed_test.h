@@ -26,6 +26,11 @@ protected:
         CreateDirectoryA(BedPath("e2e").c_str(), NULL);
         CreateDirectoryA(BedPath(folder).c_str(), NULL);
         ASSERT_EQ(None, TemporaryPrinters()) << "left by an earlier test";
+        /* A fixture whose name ends in "Spool" needs the installed queue. */
+        if (std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()).find("Spool") !=
+            std::string::npos) {
+            ASSERT_TRUE(spool) << "needs the \"spool\" profile";
+        }
         console = CopyExeTo(folder, "VANTREL_SEND_EXE", "vantrel-send.exe");
     }
 
@@ -120,17 +125,6 @@ protected:
     std::string folder, console;   /* console: the copy of vantrel-send.exe */
     bool spool = false;
     std::vector<std::function<void()>> undos;
-};
-
-/* A fixture's tests that need the installed queue: the "spool" profile. */
-template <class FIXTURE>
-class SpoolOnly : public FIXTURE {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ("spool", BedProfile());
-        FIXTURE::SetUp();
-    }
 };
 
 #endif

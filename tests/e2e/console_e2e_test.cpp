@@ -22,7 +22,7 @@ uint64_t SpoolFileBytes(void)
 }
 
 typedef BedTest Console;
-typedef SpoolOnly<BedTest> ConsoleSpool;
+typedef BedTest ConsoleSpool;   /* needs the installed queue */
 
 }  // namespace
 

@@ -94,13 +94,6 @@ std::string StatusText(const APP &app)
     return text;
 }
 
-HWND FocusOf(const APP &app)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    return GetGUIThreadInfo(app.process.dwThreadId, &info) ? info.hwndFocus : NULL;
-}
-
 /* Twice: keys posted before the first marker may have made TranslateMessage
    post characters behind it. */
 bool SyncWithApp(const APP &app)
@@ -185,11 +178,6 @@ bool TogglePort(const APP &app, int row, TICK_BY how)
     return SyncWithApp(app) && PortCheck(app, row) == 3 - before;
 }
 
-void PostClick(HWND button)
-{
-    PostMessageA(button, BM_CLICK, 0, 0);
-}
-
 bool WaitForClose(HWND dialog)
 {
     return WaitUntil(START_DEADLINE, [&] { return !IsWindow(dialog); });
@@ -205,7 +193,7 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(co
         }
     };
     note(StatusText(app));
-    PostClick(Control(app, IDOK));
+    PostMessageA(Control(app, IDOK), BM_CLICK, 0, 0);
     /* From here on "Go" is handled: the window is disabled, the run begun. */
     if (!SyncWithApp(app))
         return false;
@@ -220,7 +208,7 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(co
             note(status);
             record->boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)) + "|" +
                                     (owner == app.mainWindow ? "main" : owner == NULL ? "none" : "other") + "|" + status);
-            PostClick(GetDlgItem(box, IDOK));
+            PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
             if (!WaitForClose(box))
                 return false;
             leftBeforeBox = StatusText(app);

@@ -31,7 +31,6 @@ HWND WaitForDialog(const APP &app);     /* a visible "#32770": box, About, Open 
 HWND Control(const APP &app, int id);
 std::string Text(HWND window);
 std::string StatusText(const APP &app);
-HWND FocusOf(const APP &app);
 
 /* Returns once everything posted to the program before is handled (a
    selection change in the file edit, which must hold 3 characters, is the
@@ -45,8 +44,7 @@ std::vector<std::string> PortTexts(const APP &app);
 int PortCheck(const APP &app, int row);
 bool TogglePort(const APP &app, int row, TICK_BY how);
 
-/* Posts a click on a button (BM_CLICK) and waits until a dialog closes. */
-void PostClick(HWND button);
+/* Waits until a dialog closes. */
 bool WaitForClose(HWND dialog);
 
 /* A run: "Go" pressed, then watched until the program is idle again.

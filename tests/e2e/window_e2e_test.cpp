@@ -66,18 +66,6 @@ protected:
         ASSERT_EQ(path, Text(Control(app, IDC_FILENAME)));
     }
 
-    /* The file chosen in the open-file dialog, which must put it in the edit. */
-    void Browse(const std::string &path)
-    {
-        PostClick(Control(app, IDC_BROWSE));
-        HWND dialog = WaitForDialog(app);
-        ASSERT_EQ("Open", Text(dialog)) << "no open-file dialog";
-        SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, (LPARAM)path.c_str());
-        PostClick(GetDlgItem(dialog, IDOK));
-        ASSERT_TRUE(WaitForClose(dialog)) << "the open-file dialog stayed";
-        ASSERT_EQ(path, Text(Control(app, IDC_FILENAME)));
-    }
-
     void Tick(const std::string &port, bool ticked, TICK_BY how)
     {
         std::vector<std::string> ports = PortTexts(app);
@@ -120,8 +108,11 @@ protected:
             EXPECT_TRUE(IsWindowEnabled(Control(app, id))) << "control " << id << " is disabled after the run";
         EXPECT_EQ(None, TemporaryPrinters());
         if (!boxes.empty() && boxes.back() == Invalid) {
-            EXPECT_TRUE(WaitUntil(START_DEADLINE, [&] { return FocusOf(app) == Control(app, IDC_FILENAME); }))
-                << "the focus is not back in the file edit";
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof(info);
+            EXPECT_TRUE(WaitUntil(START_DEADLINE, [&] {
+                return GetGUIThreadInfo(app.process.dwThreadId, &info) && info.hwndFocus == Control(app, IDC_FILENAME);
+            })) << "the focus is not back in the file edit";
         }
         size_t next = 0;
         std::string current;
@@ -159,7 +150,7 @@ protected:
     std::map<std::string, int> lastPercent;
 };
 
-typedef SpoolOnly<Both> Spool;
+typedef Both Spool;   /* needs the installed queue */
 
 }  // namespace
 
@@ -209,7 +200,13 @@ TEST_F(Both, AnyFileNameIsOfferedChosenAndSentUpToTheCharacterLimit)
     Go(ports, refused);
     ExpectSinks(file.fingerprint, None, {"LPT1:"});
 
-    ASSERT_NO_FATAL_FAILURE(Browse(file.path));
+    PostMessageA(Control(app, IDC_BROWSE), BM_CLICK, 0, 0);
+    HWND dialog = WaitForDialog(app);
+    ASSERT_EQ("Open", Text(dialog)) << "no open-file dialog";
+    SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, (LPARAM)file.path.c_str());
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitForClose(dialog)) << "the open-file dialog stayed";
+    ASSERT_EQ(file.path, Text(Control(app, IDC_FILENAME))) << "the open-file dialog's choice is not in the edit";
     Go(ports, None);
     ExpectSinks(file.fingerprint, {"LPT1:"}, None);
     if (spool) {
@@ -235,18 +232,18 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
         const char *what, *profile;
         FILE_STATE file;
         std::vector<std::string> ticked;
-        std::function<void()> beforeStart;
+        std::function<void()> beforeStart;  /* and beforeGo: a change to the bed */
         std::vector<std::string> boxes, sent, spared;
         int exitCode;                       /* the console's; -1: the window's case alone */
         std::vector<std::string> out = {};  /* the console's result lines */
-        std::function<void()> beforeGo = nullptr;
+        std::function<void()> beforeGo = [] {};
         std::vector<std::string> tickedAfter = {}, listAfter = {};
     } cases[] = {
-        {"no port ticked", "spool", GOOD, {}, nullptr,
+        {"no port ticked", "spool", GOOD, {}, [] {},
          {"Selection Error|No ports are selected! Please select a port.|main|*"}, {}, {"LPT1:", "LPT2:"}, -1},
-        {"a missing file", "spool", MISSING, {q, "LPT1:"}, nullptr, {Invalid}, {}, {"LPT1:"},
+        {"a missing file", "spool", MISSING, {q, "LPT1:"}, [] {}, {Invalid}, {}, {"LPT1:"},
          2, {q + "\tfailed\t0\tqueue"}},
-        {"a file held open by another program", "spool", HELD, {q, "LPT1:"}, nullptr,
+        {"a file held open by another program", "spool", HELD, {q, "LPT1:"}, [] {},
          {"Input File Error|Input file can't be opened!|main|*"}, {}, {"LPT1:"}, 2, {q + "\tfailed\t0\tqueue"}},
         {"temporary printers whose jobs cannot be delivered", "spool", GOOD, {"LPT1:", "LPT2:", named},
          [&] {
@@ -271,7 +268,7 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
         {"a port device that cannot be opened", "direct", GOOD, {nowhere, "LPT1:"}, [&] { PortAdded(nowhere); },
          {"Printer Error|Could not print to " + nowhere + "! Please check your printer connection.|main|*"},
          {"LPT1:"}, {}, 1, {nowhere + "\tfailed\t0\tdevice", "LPT1:\tsent\t" + size + "\tdevice"}},
-        {"a missing file on the direct road", "direct", MISSING, {"LPT1:", "LPT2:"}, nullptr,
+        {"a missing file on the direct road", "direct", MISSING, {"LPT1:", "LPT2:"}, [] {},
          {"Printer Error|Could not print to LPT1:! Please check your printer connection.|main|*", Invalid},
          {}, {"LPT1:", "LPT2:"}, 2, {"LPT1:\tfailed\t0\tdevice"}},
     };
@@ -282,14 +279,10 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
             continue;
         SCOPED_TRACE(c.what);
         ASSERT_NO_FATAL_FAILURE(FillSinks(c.sent, c.spared));
-        if (c.beforeStart) {
-            ASSERT_NO_FATAL_FAILURE(c.beforeStart());
-        }
+        ASSERT_NO_FATAL_FAILURE(c.beforeStart());
         std::string path = c.file == MISSING ? BedPath(folder + "/missing.prn") : good.path;
         ASSERT_NO_FATAL_FAILURE(Start(path, c.ticked));
-        if (c.beforeGo) {
-            ASSERT_NO_FATAL_FAILURE(c.beforeGo());
-        }
+        ASSERT_NO_FATAL_FAILURE(c.beforeGo());
         HANDLE held = c.file != HELD ? INVALID_HANDLE_VALUE
                     : CreateFileA(good.path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
         ASSERT_EQ(c.file == HELD, held != INVALID_HANDLE_VALUE);
@@ -368,7 +361,7 @@ TEST_F(Both, TheTickedPortsGetALargeFileOnceWhileCloseRequestsWait)
             return;
         PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
         PostMessageA(app.mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
-        PostClick(Control(app, IDCANCEL));
+        PostMessageA(Control(app, IDCANCEL), BM_CLICK, 0, 0);
         /* Handled while this port's transfer still showed? */
         if (SyncWithApp(app) && ParseProgress(StatusText(app), &now, &percent) && now == port)
             closedDuring.push_back(port);
@@ -449,14 +442,14 @@ TEST_F(Spool, WithoutAPrnGoWaitsAndTheAboutBoxShowsTheVersionBlock)
         if (opener == IDM_ABOUT)
             PostMessageA(app.mainWindow, WM_COMMAND, IDM_ABOUT, 0);
         else
-            PostClick(Control(app, IDC_LOGO));
+            PostMessageA(Control(app, IDC_LOGO), BM_CLICK, 0, 0);
         HWND box = WaitForDialog(app);
         ASSERT_TRUE(box != NULL) << "no About box";
         EXPECT_EQ(app.mainWindow, GetWindow(box, GW_OWNER));
         EXPECT_EQ("Vantrel", Text(GetDlgItem(box, IDC_UTILITY_NAME)));
         EXPECT_EQ(VANTREL_PRODUCT_VERSION_TEXT, Text(GetDlgItem(box, IDC_VERSION)));
         EXPECT_EQ("Copyright (C) 2026 Vantrel Project", Text(GetDlgItem(box, IDC_COPYRIGHT)));
-        PostClick(GetDlgItem(box, IDOK));
+        PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
         ASSERT_TRUE(WaitForClose(box)) << "OK did not close the box";
     }
     EXPECT_EQ(0u, Quit(app.mainWindow, WM_SYSCOMMAND, SC_CLOSE));
