@@ -156,11 +156,6 @@ void CheckOutcome(const CASE &run, SEND_RESULT result, SEND_RESULT expected, boo
         FakeExpect(Percents.size() == run.size / Chunk + 2 && Percents.back() == (run.size ? 100 : 0),
                    "success after " + std::to_string(Percents.size()) + " progress reports");
     }
-    if (run.faults.empty() && run.stopAt == 0) {
-        FakeExpect(FakeCalls("ReadFile") == (int)(run.size / Chunk + 1) &&
-                   FakeCalls("ReadFile") == FakeCalls(run.road == DIRECT ? "WriteFile" : "WritePrinter"),
-                   "not one read and one write a chunk, and one more");
-    }
 }
 
 /* Runs one case against the model, or a result given outright; a failure
@@ -268,15 +263,10 @@ TEST(FaultOracle, EachRoadChecksInItsOrderAndTakesAFreeName)
    percentage after a chunk where double precision gives 28.999... */
 TEST(FaultOracle, LargeFilesGoWholeWithTheirPercentages)
 {
-    struct ROW { ROAD road; uint64_t size; size_t chunk; int percent; } rows[] = {
-        {DIRECT, (4ull << 30) + 1, 8193, 100},
-        {INSTALLED, 52428800, 29, 28},
-    };
-    for (const ROW &row : rows) {
-        Verify({row.road, row.size, {}, Path});
-        ASSERT_GT(Percents.size(), row.chunk);
-        EXPECT_EQ(Percents[row.chunk], row.percent) << row.size << " bytes, after chunk " << row.chunk;
-    }
+    Verify({DIRECT, (4ull << 30) + 1, {}, Path});
+    EXPECT_EQ(100, Percents.at(8193)) << "4 GiB and a byte, at its end";
+    Verify({INSTALLED, 52428800, {}, Path});
+    EXPECT_EQ(28, Percents.at(29)) << "50 MiB, after the report of chunk 28";
 }
 
 /* One to three faults at calls of a clean run; VANTREL_FAULT_SEED=n

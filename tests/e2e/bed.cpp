@@ -48,9 +48,9 @@ std::string ReadBedFile(const std::string &path)
     return bytes;
 }
 
-static bool WriteWholeFile(const std::string &path, const std::string &bytes)
+bool FillSink(const std::string &name, const std::string &bytes)
 {
-    FILE *file = fopen(path.c_str(), "wb");
+    FILE *file = fopen(SinkPath(name).c_str(), "wb");
     bool ok = file != NULL && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return file != NULL && fclose(file) == 0 && ok;
 }
@@ -75,7 +75,7 @@ std::string QueuePort(void)
 
 /* fingerprint.py on the Unix side, where SHA-256 runs several times
    faster than in Wine's provider; given a size, it makes the file first. */
-static std::string UnixFingerprint(const std::string &path, const std::string &sizeToMake)
+std::string Fingerprint(const std::string &path, const std::string &sizeToMake)
 {
     std::string unixPath = path.substr(2), out = BedUnixPath("fingerprint.txt");
     std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
@@ -88,25 +88,15 @@ static std::string UnixFingerprint(const std::string &path, const std::string &s
     return fingerprint.empty() ? "(no fingerprint of " + path + ")" : fingerprint;
 }
 
-std::string Fingerprint(const std::string &path)
-{
-    return UnixFingerprint(path, "");
-}
-
 BED_FILE MakeBedFile(const std::string &relative, uint64_t size)
 {
     std::string path = BedPath(relative);
-    return BED_FILE{path, UnixFingerprint(path, std::to_string(size))};
+    return BED_FILE{path, Fingerprint(path, std::to_string(size))};
 }
 
 std::string SinkPath(const std::string &name)
 {
     return BedPath("sinks/" + name);
-}
-
-bool FillSink(const std::string &name, const std::string &bytes)
-{
-    return WriteWholeFile(SinkPath(name), bytes);
 }
 
 std::string StaleFingerprint(void)

@@ -28,8 +28,9 @@ std::string QueuePort(void);                            /* CUPS:<queue>, the ins
 /* A file's bytes, "" when it cannot be read. */
 std::string ReadBedFile(const std::string &path);
 
-/* "SIZE SHA256" of a file, or a text saying why there is none. */
-std::string Fingerprint(const std::string &path);
+/* "SIZE SHA256" of a file (Z:\...), or a text saying why there is none;
+   given a size, the file is first made of that many random bytes. */
+std::string Fingerprint(const std::string &path, const std::string &sizeToMake = "");
 
 /* Random bytes under the bed's folder (never, but by a chance too small to
    count, a leading PostScript job ticket, which Wine strips on the way to
