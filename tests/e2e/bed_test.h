@@ -21,20 +21,28 @@ class BedTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = std::string("e2e/") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = std::string("e2e/") + test->name();
         spool = BedProfile() == "spool";
         CreateDirectoryA(BedPath("e2e").c_str(), NULL);
         CreateDirectoryA(BedPath(folder).c_str(), NULL);
         ASSERT_EQ(None, TemporaryPrinters()) << "left by an earlier test";
         /* A fixture whose name ends in "Spool" needs the installed queue. */
-        if (std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()).find("Spool") !=
-            std::string::npos) {
+        if (std::string(test->test_suite_name()).find("Spool") != std::string::npos) {
             ASSERT_TRUE(spool) << "needs the \"spool\" profile";
         }
+        exe = CopyExeTo(folder);
         console = CopyExeTo(folder, "VANTREL_SEND_EXE", "vantrel-send.exe");
     }
 
-    void TearDown() override { Undo(); }
+    /* This process never loads the spooler: Wine counts jobs per process
+       and syncs its printers with CUPS only while no process holds it. */
+    void TearDown() override
+    {
+        EXPECT_TRUE(GetModuleHandleA("winspool.drv") == NULL) << "the test's process loaded the spooler";
+        EndApp(&app);
+        Undo();
+    }
 
     /* The program the build named in the variable, copied as name. */
     std::string CopyExeTo(const std::string &relative, const char *variable = "VANTREL_EXE",
@@ -122,8 +130,9 @@ protected:
     void PortAdded(const std::string &port) { Changed(PortsKey, port, ""); }
     void PortRemoved(const std::string &port) { Changed(PortsKey, port, NULL); }
 
-    std::string folder, console;   /* console: the copy of vantrel-send.exe */
+    std::string folder, exe, console;   /* the copies of vantrel.exe and vantrel-send.exe */
     bool spool = false;
+    APP app = {};                       /* the window program, when a test starts it */
     std::vector<std::function<void()>> undos;
 };
 

@@ -4,9 +4,6 @@
    profile; ConsoleSpool needs the installed queue. Its failures are in the
    window's failure table, which runs each case through both programs. */
 #include "bed_test.h"
-#include "driver.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -9,17 +9,15 @@
    test): Wine counts jobs per process and syncs its printers with CUPS only
    while no process holds the spooler. */
 #include "bed_test.h"
-#include "driver.h"
 #include "resource.h"
 #include "version.h"
 
-#include <gtest/gtest.h>
 #include <algorithm>
 #include <map>
 
 namespace {
 
-const std::string Invalid = "Input File Error|Selected Filename is invalid!\nPlease check validity of the file.|main|*";
+const std::string Invalid = "Input File Error|Selected Filename is invalid!\nPlease check validity of the file.|main|Ready";
 
 /* "Writing to PORT" (percent -1) or "Writing to PORT\t\tN% Completed". */
 bool ParseProgress(const std::string &text, std::string *port, int *percent)
@@ -35,19 +33,6 @@ bool ParseProgress(const std::string &text, std::string *port, int *percent)
 
 class Both : public BedTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NO_FATAL_FAILURE(BedTest::SetUp());
-        exe = CopyExeTo(folder);
-    }
-
-    void TearDown() override
-    {
-        EXPECT_TRUE(GetModuleHandleA("winspool.drv") == NULL) << "the driver's process loaded the spooler";
-        EndApp(&app);
-        BedTest::TearDown();
-    }
-
     /* The file is set first: the driver syncs through the edit's text. */
     void Start(const std::string &file, const std::vector<std::string> &ticked = None)
     {
@@ -145,8 +130,6 @@ protected:
         return exitCode;
     }
 
-    APP app = {};
-    std::string exe;
     std::map<std::string, int> lastPercent;
 };
 
@@ -188,7 +171,7 @@ TEST_F(Both, AnyFileNameIsOfferedChosenAndSentUpToTheCharacterLimit)
     if (spool)
         ports.insert(ports.begin(), QueuePort());
     else
-        refused.insert(refused.begin(), "Printer Error|Could not print to LPT1:! Please check your printer connection.|main|*");
+        refused.insert(refused.begin(), "Printer Error|Could not print to LPT1:! Please check your printer connection.|main|Ready");
     ASSERT_NO_FATAL_FAILURE(FillSinks(None, {"LPT1:"}));
     int before = CountListenerJobs();
     ASSERT_NO_FATAL_FAILURE(Start("", ports));
@@ -240,11 +223,11 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
         std::vector<std::string> tickedAfter = {}, listAfter = {};
     } cases[] = {
         {"no port ticked", "spool", GOOD, {}, [] {},
-         {"Selection Error|No ports are selected! Please select a port.|main|*"}, {}, {"LPT1:", "LPT2:"}, -1},
+         {"Selection Error|No ports are selected! Please select a port.|main|Ready"}, {}, {"LPT1:", "LPT2:"}, -1},
         {"a missing file", "spool", MISSING, {q, "LPT1:"}, [] {}, {Invalid}, {}, {"LPT1:"},
          2, {q + "\tfailed\t0\tqueue"}},
         {"a file held open by another program", "spool", HELD, {q, "LPT1:"}, [] {},
-         {"Input File Error|Input file can't be opened!|main|*"}, {}, {"LPT1:"}, 2, {q + "\tfailed\t0\tqueue"}},
+         {"Input File Error|Input file can't be opened!|main|Ready"}, {}, {"LPT1:"}, 2, {q + "\tfailed\t0\tqueue"}},
         {"temporary printers whose jobs cannot be delivered", "spool", GOOD, {"LPT1:", "LPT2:", named},
          [&] {
              MapSpooler("LPT1:", "|exit 3");
@@ -257,7 +240,7 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
         /* BGONE: goes; ANEW: and BNEW: come above the ticked LPT2:, which
            moves down by one row net. */
         {"a ticked port that vanished, two that appeared", "spool", GOOD, {"BGONE:", "LPT2:"},
-         [&] { PortAdded("BGONE:"); }, {"Port Error|Selected Port BGONE: is no longer valid!|none|*"},
+         [&] { PortAdded("BGONE:"); }, {"Port Error|Selected Port BGONE: is no longer valid!|none|Ready"},
          {"LPT2:"}, {"LPT1:"}, -1, {},
          [&] {
              PortRemoved("BGONE:");
@@ -266,10 +249,10 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
          },
          {"LPT2:"}, {"ANEW:", "BNEW:", q, "LPT1:", "LPT2:", "LPT3:"}},
         {"a port device that cannot be opened", "direct", GOOD, {nowhere, "LPT1:"}, [&] { PortAdded(nowhere); },
-         {"Printer Error|Could not print to " + nowhere + "! Please check your printer connection.|main|*"},
+         {"Printer Error|Could not print to " + nowhere + "! Please check your printer connection.|main|Ready"},
          {"LPT1:"}, {}, 1, {nowhere + "\tfailed\t0\tdevice", "LPT1:\tsent\t" + size + "\tdevice"}},
         {"a missing file on the direct road", "direct", MISSING, {"LPT1:", "LPT2:"}, [] {},
-         {"Printer Error|Could not print to LPT1:! Please check your printer connection.|main|*", Invalid},
+         {"Printer Error|Could not print to LPT1:! Please check your printer connection.|main|Ready", Invalid},
          {}, {"LPT1:", "LPT2:"}, 2, {"LPT1:\tfailed\t0\tdevice"}},
     };
     BED_FILE good = MakeBedFile(folder + "/good.prn", Chunk + 1);
