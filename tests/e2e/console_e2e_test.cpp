@@ -23,27 +23,23 @@ typedef BedTest ConsoleSpool;   /* needs the installed queue */
 
 }  // namespace
 
-/* The window's table (its list in the failure table's vanished-port case):
-   the ports in list order, each with the road a send would take and what
-   it goes through. */
-TEST_F(Console, ListsThePortsWithTheirRoads)
+/* The list: the window's table (its list in the failure table's
+   vanished-port case), the ports in list order, each with the road a send
+   would take and what it goes through. Then every road of the profile in
+   one run, in the order given, not the list's, for a file named in
+   characters of no single ANSI code page, at the sizes around the chunk;
+   one result line each with the bytes sent, nothing on standard error. */
+TEST_F(Console, ListsThePortsAndSendsByEveryRoadInTheOrderGiven)
 {
-    std::vector<std::string> expected = {"LPT1:\tdevice\tLPT1:", "LPT2:\tdevice\tLPT2:", "LPT3:\tdevice\tLPT3:"};
+    std::vector<std::string> listed = {"LPT1:\tdevice\tLPT1:", "LPT2:\tdevice\tLPT2:", "LPT3:\tdevice\tLPT3:"};
     if (spool)
-        expected = {QueuePort() + "\tqueue\tvantrel_raw", "LPT1:\ttemporary\tvantrel_raw",
-                    "LPT2:\ttemporary\tvantrel_raw", "LPT3:\ttemporary\tvantrel_raw"};
-    CONSOLE_RUN run = Send({"--list"});
-    EXPECT_EQ(0u, run.exitCode);
-    EXPECT_EQ(expected, run.out);
-    EXPECT_EQ("", run.err);
-}
+        listed = {QueuePort() + "\tqueue\tvantrel_raw", "LPT1:\ttemporary\tvantrel_raw",
+                  "LPT2:\ttemporary\tvantrel_raw", "LPT3:\ttemporary\tvantrel_raw"};
+    CONSOLE_RUN list = Send({"--list"});
+    EXPECT_EQ(0u, list.exitCode);
+    EXPECT_EQ(listed, list.out);
+    EXPECT_EQ("", list.err);
 
-/* Every road of the profile in one run, in the order given, not the
-   list's, for a file named in characters of no single ANSI code page, at
-   the sizes around the chunk; one result line each with the bytes sent,
-   nothing on standard error. */
-TEST_F(Console, SendsByEveryRoadInTheOrderGivenAtTheEdgeSizes)
-{
     std::vector<std::string> ports = {"LPT2:", "LPT1:"};
     if (spool)
         ports.insert(ports.begin() + 1, QueuePort());

@@ -133,17 +133,6 @@ int PortCheck(const APP &app, int row)
     return (int)(SendMessageA(Control(app, IDC_PORTLIST), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
 }
 
-static void PostMouse(HWND window, POINT at, bool doubleClick)
-{
-    LPARAM where = MAKELPARAM(at.x, at.y);
-    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    PostMessageA(window, WM_LBUTTONUP, 0, where);
-    if (doubleClick) {
-        PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
-        PostMessageA(window, WM_LBUTTONUP, 0, where);
-    }
-}
-
 /* The middle of the row's "Description", away from its check box; and the
    check box, found by hit-testing the row's left end point by point. */
 static bool RowPoint(const APP &app, int row, bool checkBox, POINT *at)
@@ -174,7 +163,13 @@ bool TogglePort(const APP &app, int row, TICK_BY how)
     POINT at;
     if (!RowPoint(app, row, how == BY_CHECK_BOX, &at))
         return false;
-    PostMouse(list, at, how == BY_DOUBLE_CLICK);
+    LPARAM where = MAKELPARAM(at.x, at.y);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageA(list, WM_LBUTTONUP, 0, where);
+    if (how == BY_DOUBLE_CLICK) {
+        PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+        PostMessageA(list, WM_LBUTTONUP, 0, where);
+    }
     return SyncWithApp(app) && PortCheck(app, row) == 3 - before;
 }
 

@@ -38,17 +38,12 @@ protected:
     {
         ASSERT_TRUE(StartApp(exe, &app)) << "no main window within " << START_DEADLINE << " ms";
         if (!file.empty()) {
-            ASSERT_NO_FATAL_FAILURE(SetFile(file));
+            SendMessageA(Control(app, IDC_FILENAME), WM_SETTEXT, 0, (LPARAM)file.c_str());
+            ASSERT_EQ(file, Text(Control(app, IDC_FILENAME)));
         }
         for (const std::string &port : ticked)
             ASSERT_NO_FATAL_FAILURE(Tick(port, true, BY_CHECK_BOX));
         ASSERT_EQ(ticked, Ticked());
-    }
-
-    void SetFile(const std::string &path)
-    {
-        SendMessageA(Control(app, IDC_FILENAME), WM_SETTEXT, 0, (LPARAM)path.c_str());
-        ASSERT_EQ(path, Text(Control(app, IDC_FILENAME)));
     }
 
     void Tick(const std::string &port, bool ticked, TICK_BY how)
@@ -150,14 +145,15 @@ TEST_F(Both, AnyFileNameIsOfferedChosenAndSentUpToTheCharacterLimit)
        separator 80 units, down to a file of MAX_PATH - 1 units ending in
        "件"; the same name ending in an emoji, which counts two, is a unit
        over. */
-    auto times = [](size_t count) { std::string text; while (count--) text += "固"; return text; };
-    std::string stem = folder;
+    std::string run, stem = folder;     /* run: 80 of them */
+    for (int i = 0; i < 80; ++i)
+        run += "固";
     size_t left = MAX_PATH - 1 - BedPath(folder).size() - 6;
     for (; left > 80; left -= 80) {
-        stem += "/" + times(79);
+        stem += "/" + run.substr(0, 3 * 79);
         CreateDirectoryA(BedPath(stem).c_str(), NULL);
     }
-    stem += "/" + times(left);
+    stem += "/" + run.substr(0, 3 * left);
     std::string fits = stem + "件.prn", over = stem + "😀.prn";
     BED_FILE file = MakeBedFile(fits, Chunk + 1);
     ASSERT_TRUE(RunUnixCommand("cp '" + BedUnixPath(fits) + "' '" + BedUnixPath(over) + "'", START_DEADLINE));
@@ -179,7 +175,8 @@ TEST_F(Both, AnyFileNameIsOfferedChosenAndSentUpToTheCharacterLimit)
     EXPECT_TRUE(IsWindowEnabled(Control(app, IDOK))) << "Go does not follow the edit";
     EXPECT_EQ("Ready", StatusText(app));
 
-    ASSERT_NO_FATAL_FAILURE(SetFile(BedPath(over)));
+    SendMessageA(Control(app, IDC_FILENAME), WM_SETTEXT, 0, (LPARAM)BedPath(over).c_str());
+    ASSERT_EQ(BedPath(over), Text(Control(app, IDC_FILENAME)));
     Go(ports, refused);
     ExpectSinks(file.fingerprint, None, {"LPT1:"});
 
