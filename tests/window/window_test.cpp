@@ -7,7 +7,6 @@
 #include "fake_system.h"
 #include "portlist.h"
 #include "resource.h"
-#include "send.h"
 #include "shell.h"
 
 #include <commctrl.h>
