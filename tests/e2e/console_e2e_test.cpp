@@ -7,7 +7,7 @@
 
 namespace {
 
-/* Wine's spool file of the job being written, "" while there is none. */
+/* The size of Wine's spool file of the job being written, 0 while there is none. */
 uint64_t SpoolFileBytes(void)
 {
     WIN32_FIND_DATAA found;
