@@ -1,9 +1,7 @@
 /* Edge rows that neither the fault oracle nor the end-to-end suite reaches:
-   the port table the spooler's lists make (without a list window), and the
-   temporary printer's name search. One loop per table. */
+   the port table the spooler's lists make (without a list window). */
 #include "fake_system.h"
 #include "ports.h"
-#include "send.h"
 
 #include <gtest/gtest.h>
 
@@ -19,37 +17,6 @@ struct TABLE_ROW {
     bool filled;
     std::vector<std::string> rows;      /* "text=printer"; none after the "=": no printer */
 };
-
-std::vector<TABLE_ROW> TableRows()
-{
-    FAKE_FAULT denied = {"", 1, FAULT_FAILS, ERROR_ACCESS_DENIED};
-    auto fault = [&](const char *entry, int nth) { FAKE_FAULT f = denied; f.entry = entry; f.nth = nth; return f; };
-    return {
-        {"COM and FILE ports are not offered, a repeated port once",
-         {{"LPT1:"}, {"COM1:"}, {"FILE:"}, {"LPT1:"}, {"LPT2:"}}, {}, {}, true,
-         {"LPT1:=", "LPT2:="}},
-        {"a printer is matched by its whole port name, never a prefix", {{Long99}, {"LPT2:"}},
-         {{"Prefix", Long99 + ",LPT2:", false}, {"Whole", "LPT2:", false}}, {}, true, {Long99 + "=", "LPT2:=Whole"}},
-        {"a port too long for a row is not offered", {{Long100}, {"LPT1:"}}, {{"OnLong", Long100, false}},
-         {}, true, {"LPT1:="}},
-        {"a printer name too long for a row is never taken", {{"LPT1:"}},
-         {{Name100, "LPT1:", false}, {"\\\\srv\\" + Name100, "NE01:", true}}, {}, true, {"LPT1:="}},
-        {"each connection its own printer, labelled by its server; a repeated label once",
-         {{"LPT1:"}},
-         {{"\\\\alpha\\q", "NE01:", true}, {"\\\\beta\\q", "NE01:", true}, {"bare", "NE02:", true},
-          {"\\\\alpha\\q2", "NE01:", true}, {"\\\\gamma\\q", "COM1:", true}},
-         {}, true, {"LPT1:=", "NE01: on alpha=\\\\alpha\\q", "NE01: on beta=\\\\beta\\q", "NE02: on =bare"}},
-        {"no connection list: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
-         {fault("EnumPrintersA connections", 1)}, true, {"LPT1:="}},
-        {"the connections cannot be filled: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
-         {fault("EnumPrintersA connections", 2)}, true, {"LPT1:="}},
-        {"no port list", {{"LPT1:"}}, {}, {fault("EnumPortsA", 1)}, false, {}},
-        {"the port list cannot be filled", {{"LPT1:"}}, {}, {fault("EnumPortsA", 2)}, false, {}},
-        {"no ports", {}, {}, {}, false, {}},
-        {"no printer list", {{"LPT1:"}}, {{"Queue", "LPT1:", false}}, {fault("EnumPrintersA local", 1)}, false,
-         {}},
-    };
-}
 
 void CheckTableRows(const std::vector<TABLE_ROW> &rows)
 {
@@ -71,21 +38,35 @@ void CheckTableRows(const std::vector<TABLE_ROW> &rows)
     }
 }
 
-struct NAME_ROW {
-    const char *what;
-    std::vector<FAKE_DRIVER> drivers;
-    std::vector<std::string> existing;
-    std::map<std::string, DWORD> refusals;
-    std::vector<FAKE_FAULT> faults;
-    const char *added;  /* NULL: none */
-    int opens;          /* OpenPrinterA calls */
-};
-
 } // namespace
 
 TEST(PortTable, Rows)
 {
-    CheckTableRows(TableRows());
+    auto fault = [](const char *entry, int nth) { return FAKE_FAULT{entry, nth, FAULT_FAILS, ERROR_ACCESS_DENIED}; };
+    CheckTableRows({
+        {"COM and FILE ports are not offered, a repeated port once",
+         {{"LPT1:"}, {"COM1:"}, {"FILE:"}, {"LPT1:"}, {"LPT2:"}}, {}, {}, true,
+         {"LPT1:=", "LPT2:="}},
+        {"a printer is matched by its whole port name, never a prefix", {{Long99}, {"LPT2:"}},
+         {{"Prefix", Long99 + ",LPT2:", false}, {"Whole", "LPT2:", false}}, {}, true, {Long99 + "=", "LPT2:=Whole"}},
+        {"a port too long for a row is not offered", {{Long100}, {"LPT1:"}}, {{"OnLong", Long100, false}},
+         {}, true, {"LPT1:="}},
+        {"a printer name too long for a row is never taken", {{"LPT1:"}},
+         {{Name100, "LPT1:", false}, {"\\\\srv\\" + Name100, "NE01:", true}}, {}, true, {"LPT1:="}},
+        {"each connection its own printer, labelled by its server; a repeated label once",
+         {{"LPT1:"}},
+         {{"\\\\alpha\\q", "NE01:", true}, {"\\\\beta\\q", "NE01:", true}, {"bare", "NE02:", true},
+          {"\\\\alpha\\q2", "NE01:", true}, {"\\\\gamma\\q", "COM1:", true}},
+         {}, true, {"LPT1:=", "NE01: on alpha=\\\\alpha\\q", "NE01: on beta=\\\\beta\\q", "NE02: on =bare"}},
+        {"no connection list: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
+         {fault("EnumPrintersA connections", 1)}, true, {"LPT1:="}},
+        {"the connections cannot be filled: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
+         {fault("EnumPrintersA connections", 2)}, true, {"LPT1:="}},
+        {"no port list", {{"LPT1:"}}, {}, {fault("EnumPortsA", 1)}, false, {}},
+        {"the port list cannot be filled", {{"LPT1:"}}, {}, {fault("EnumPortsA", 2)}, false, {}},
+        {"no printer list", {{"LPT1:"}}, {{"Queue", "LPT1:", false}}, {fault("EnumPrintersA local", 1)}, false,
+         {}},
+    });
 }
 
 /* Each enumeration of the fill claims one more or far more than is true.
@@ -96,11 +77,10 @@ TEST(PortTable, Rows)
 TEST(PortTable, ClaimsOfMoreFailTheirList)
 {
     const std::string name(150, 'Q');
-    const DWORD claims[] = {1, MAXDWORD};
     std::vector<TABLE_ROW> rows;
     for (const char *list : {"EnumPortsA", "EnumPrintersA local", "EnumPrintersA connections"}) {
         for (int nth : {1, 2}) {
-            for (DWORD more : claims) {
+            for (DWORD more : {(DWORD)1, (DWORD)MAXDWORD}) {
                 bool harmless = nth == 1 && more == 1, connections = strstr(list, "connections") != NULL;
                 std::vector<std::string> table = {"LPT1:=Queue", "LPT2:=", "LPT3:="};
                 if (harmless)
@@ -154,43 +134,4 @@ TEST(PortTableUtf8, Rows)
         {"a description that is not UTF-8", {{"LPT1:", "\xC0" + std::string(400, '\x80')}}, {}, {}, true,
          {"LPT1:="}},
     });
-}
-
-TEST(TemporaryPrinter, NameSearch)
-{
-    const std::vector<FAKE_DRIVER> driver = {"Raw Driver"};
-    NAME_ROW rows[] = {
-        {"the first number is free", driver, {}, {}, {}, "Temporary Printer_1", 1},
-        {"a printer of that name is there", driver, {"Temporary Printer_1"}, {}, {}, "Temporary Printer_2", 2},
-        {"a printer that will not open for any reason but its name is taken", driver, {"Temporary Printer_1"},
-         {{"Temporary Printer_1", ERROR_ACCESS_DENIED}, {"Temporary Printer_2", ERROR_GEN_FAILURE}}, {}, "Temporary Printer_3", 3},
-        {"the spooler finds the name taken when adding", driver, {},
-         {}, {{"AddPrinterA", 1, FAULT_FAILS, ERROR_PRINTER_ALREADY_EXISTS}}, "Temporary Printer_2", 2},
-        {"no driver", {}, {}, {}, {}, NULL, 0},
-        {"the driver list cannot be filled", driver, {}, {}, {{"EnumPrinterDriversA", 2, FAULT_FAILS, ERROR_GEN_FAILURE}},
-         NULL, 0},
-        {"at most 1,000 names", driver, {}, {}, {{"OpenPrinterA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED}}, NULL, 1000},
-    };
-    for (const NAME_ROW &row : rows) {
-        InstallFakeSystem();
-        Fake.drivers = row.drivers;
-        for (const std::string &name : row.existing)
-            Fake.printers.push_back({name, "LPT2:", false});
-        Fake.refusals = row.refusals;
-        Fake.faults = row.faults;
-        char *datatype;
-        BOOL refused;
-        HANDLE printer = AddTemporaryPrinter("LPT1:", &datatype, &refused);
-        ASSERT_EQ(printer != NULL, row.added != NULL) << row.what << FakeLog();
-        EXPECT_EQ(FakeCalls("OpenPrinterA"), row.opens) << row.what;
-        if (printer != NULL) {
-            EXPECT_EQ(Fake.handles[(uintptr_t)printer].name, row.added) << row.what;
-            EXPECT_EQ(Fake.printers.back().port, "LPT1:") << row.what;
-            Sys.DeletePrinter(printer);
-            Sys.ClosePrinter(printer);
-        }
-        EXPECT_EQ(Fake.printers.size(), row.existing.size()) << row.what;
-        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what << FakeLog();
-        ResetSystemCalls();
-    }
 }

@@ -1,17 +1,9 @@
 #include "bed.h"
 
-#include <wincrypt.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <algorithm>
-
-/* Older mingw headers lack the AES provider's names. */
-#ifndef PROV_RSA_AES
-#define PROV_RSA_AES 24
-#endif
-#ifndef CALG_SHA_256
-#define CALG_SHA_256 0x0000800c
-#endif
 
 const char StaleBytes[] = "stale bytes that no send may leave in place";
 
@@ -44,23 +36,21 @@ std::string BedPath(const std::string &relative)
     return WindowsPath(BedUnixPath(relative));
 }
 
-static std::string ReadWholeFile(const std::string &path, bool *opened = NULL)
+std::string ReadBedFile(const std::string &path)
 {
     std::string bytes;
     char buffer[65536];
     FILE *file = fopen(path.c_str(), "rb");
     for (size_t count; file != NULL && (count = fread(buffer, 1, sizeof(buffer), file)) > 0;)
         bytes.append(buffer, count);
-    if (opened != NULL)
-        *opened = file != NULL;
     if (file != NULL)
         fclose(file);
     return bytes;
 }
 
-static bool WriteWholeFile(const std::string &path, const std::string &bytes)
+bool FillSink(const std::string &name, const std::string &bytes)
 {
-    FILE *file = fopen(path.c_str(), "wb");
+    FILE *file = fopen(SinkPath(name).c_str(), "wb");
     bool ok = file != NULL && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return file != NULL && fclose(file) == 0 && ok;
 }
@@ -68,7 +58,7 @@ static bool WriteWholeFile(const std::string &path, const std::string &bytes)
 /* The first line of a small file, "" when there is none. */
 static std::string FirstLine(const std::string &path)
 {
-    std::string text = ReadWholeFile(path);
+    std::string text = ReadBedFile(path);
     return text.substr(0, text.find('\n'));
 }
 
@@ -83,72 +73,25 @@ std::string QueuePort(void)
     return std::string("CUPS:") + (queue ? queue : "vantrel_raw");
 }
 
-static std::string FingerprintOf(const std::string &bytes)
+/* fingerprint.py on the Unix side, where SHA-256 runs several times
+   faster than in Wine's provider; given a size, it makes the file first. */
+std::string Fingerprint(const std::string &path, const std::string &sizeToMake)
 {
-    HCRYPTPROV provider = 0;
-    HCRYPTHASH hash = 0;
-    BYTE digest[32];
-    DWORD length = sizeof(digest);
-    bool ok = CryptAcquireContextA(&provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-              CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
-              CryptHashData(hash, (const BYTE *)bytes.data(), (DWORD)bytes.size(), 0) &&
-              CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0);
-    std::string text = std::to_string(bytes.size()) + " ";
-    for (DWORD i = 0; ok && i < length; ++i) {
-        char two[3];
-        snprintf(two, sizeof(two), "%02x", digest[i]);
-        text += two;
-    }
-    if (hash)
-        CryptDestroyHash(hash);
-    if (provider)
-        CryptReleaseContext(provider, 0);
-    return ok ? text : "(no SHA-256)";
-}
-
-/* Large files go to the Unix side, where SHA-256 is several times faster
-   than in Wine's provider; given a size, the file is made there first. */
-#define LARGE_FILE (16u << 20)
-
-static std::string UnixFingerprint(const std::string &unixPath, const std::string &sizeToMake)
-{
-    std::string out = BedUnixPath("fingerprint.txt");
-    if (!RunUnixCommand("/usr/bin/python3 '" VANTREL_BED_TOOLS "/fingerprint.py' '" + unixPath + "' '" + out + "' " +
+    std::string unixPath = path.substr(2), out = BedUnixPath("fingerprint.txt");
+    std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
+    DeleteFileA(WindowsPath(out).c_str());
+    if (path.rfind("Z:", 0) != 0 ||
+        !RunUnixCommand("/usr/bin/python3 '" VANTREL_BED_TOOLS "/fingerprint.py' '" + unixPath + "' '" + out + "' " +
                         sizeToMake, RUN_DEADLINE))
-        return "(fingerprint.py did not run)";
-    return FirstLine(WindowsPath(out));
+        return "(fingerprint.py did not run on " + path + ")";
+    std::string fingerprint = FirstLine(WindowsPath(out));
+    return fingerprint.empty() ? "(no fingerprint of " + path + ")" : fingerprint;
 }
 
-std::string Fingerprint(const std::string &path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && path.rfind("Z:", 0) == 0 &&
-        (data.nFileSizeHigh != 0 || data.nFileSizeLow > LARGE_FILE)) {
-        std::string unixPath = path.substr(2);
-        std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
-        return UnixFingerprint(unixPath, "");
-    }
-    bool opened = false;
-    std::string bytes = ReadWholeFile(path, &opened);
-    return opened ? FingerprintOf(bytes) : "(cannot open " + path + ")";
-}
-
-BED_FILE MakeBedFile(const std::string &relative, uint64_t size, unsigned seed)
+BED_FILE MakeBedFile(const std::string &relative, uint64_t size)
 {
     std::string path = BedPath(relative);
-    if (size > LARGE_FILE)
-        return BED_FILE{path, UnixFingerprint(BedUnixPath(relative), std::to_string(size))};
-    std::string bytes(size, '\0');
-    uint32_t state = seed * 2654435761u + 1;
-    for (char &byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = (char)(state >> 24);
-    }
-    if (size > 0 && bytes[0] == '%')
-        bytes[0] = 0x1b;
-    return BED_FILE{path, WriteWholeFile(path, bytes) ? FingerprintOf(bytes) : "(cannot write " + path + ")"};
+    return BED_FILE{path, Fingerprint(path, std::to_string(size))};
 }
 
 std::string SinkPath(const std::string &name)
@@ -156,14 +99,12 @@ std::string SinkPath(const std::string &name)
     return BedPath("sinks/" + name);
 }
 
-bool FillSink(const std::string &name, const std::string &bytes)
-{
-    return WriteWholeFile(SinkPath(name), bytes);
-}
-
 std::string StaleFingerprint(void)
 {
-    return FingerprintOf(StaleBytes);
+    static std::string fingerprint;
+    if (fingerprint.empty() && FillSink("stale.bin", StaleBytes))
+        fingerprint = Fingerprint(SinkPath("stale.bin"));
+    return fingerprint;
 }
 
 static std::string JobPath(int number, const char *suffix)
@@ -189,27 +130,25 @@ std::string ListenerJob(int number, DWORD milliseconds)
     return done;
 }
 
-static const char PortsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
-static const char SpoolerKey[] = "Software\\Wine\\Printing\\Spooler";
+const BED_KEY PortsKey = {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports"};
+const BED_KEY SpoolerKey = {HKEY_CURRENT_USER, "Software\\Wine\\Printing\\Spooler"};
 
-static bool SetValue(HKEY root, const char *key, const std::string &name, const std::string *value)
+bool SetValue(const BED_KEY &key, const std::string &name, const char *text)
 {
     HKEY handle;
-    if (RegCreateKeyExA(root, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &handle, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(key.root, key.path, 0, NULL, 0, KEY_SET_VALUE, NULL, &handle, NULL) != ERROR_SUCCESS)
         return false;
-    LONG result = value ? RegSetValueExA(handle, name.c_str(), 0, REG_SZ, (const BYTE *)value->c_str(),
-                                         (DWORD)value->size() + 1)
-                        : RegDeleteValueA(handle, name.c_str());
+    LONG result = text ? RegSetValueExA(handle, name.c_str(), 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1)
+                       : RegDeleteValueA(handle, name.c_str());
     RegCloseKey(handle);
-    return result == ERROR_SUCCESS || (!value && result == ERROR_FILE_NOT_FOUND);
+    return result == ERROR_SUCCESS || (!text && result == ERROR_FILE_NOT_FOUND);
 }
 
-/* The values of a key (name and text), or with subkeys its subkeys' names. */
-static std::vector<std::pair<std::string, std::string>> ListKey(HKEY root, const char *key, bool subkeys)
+std::vector<std::pair<std::string, std::string>> ListKey(const BED_KEY &key, bool subkeys)
 {
     std::vector<std::pair<std::string, std::string>> entries;
     HKEY handle;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(key.root, key.path, 0, KEY_READ, &handle) != ERROR_SUCCESS)
         return entries;
     char name[256], value[256];
     for (DWORD i = 0;; ++i) {
@@ -223,35 +162,29 @@ static std::vector<std::pair<std::string, std::string>> ListKey(HKEY root, const
     return entries;
 }
 
-std::vector<std::pair<std::string, std::string>> ListedPorts(void)
-{
-    return ListKey(HKEY_LOCAL_MACHINE, PortsKey, false);
-}
-
-bool AddPort(const std::string &port, const std::string &value)
-{
-    return SetValue(HKEY_LOCAL_MACHINE, PortsKey, port, &value);
-}
-
-bool RemovePort(const std::string &port)
-{
-    return SetValue(HKEY_LOCAL_MACHINE, PortsKey, port, NULL);
-}
-
-bool SetSpoolerMapping(const std::string &port, const std::string &unixTarget)
-{
-    return SetValue(HKEY_CURRENT_USER, SpoolerKey, port, unixTarget.empty() ? NULL : &unixTarget);
-}
-
 /* The spooler keeps one key per printer; read here so that this process
    never loads the spooler itself. */
 std::vector<std::string> TemporaryPrinters(void)
 {
     std::vector<std::string> names;
-    for (const auto &printer : ListKey(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Print\\Printers", true))
+    for (const auto &printer : ListKey({HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Print\\Printers"}, true))
         if (printer.first.rfind("Temporary Printer", 0) == 0)
             names.push_back(printer.first);
     return names;
+}
+
+bool StartProcess(const std::string &line, PROCESS_INFORMATION *process, HANDLE in, HANDLE out, HANDLE err)
+{
+    std::vector<char> writable(line.begin(), line.end());
+    writable.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = in != NULL ? STARTF_USESTDHANDLES : 0;
+    startup.hStdInput = in;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    *process = PROCESS_INFORMATION{};
+    return CreateProcessA(NULL, writable.data(), NULL, NULL, in != NULL, 0, NULL, NULL, &startup, process);
 }
 
 /* Wine starts a Unix program from CreateProcessA but gives no handle to
@@ -260,17 +193,10 @@ bool RunUnixCommand(const std::string &command, DWORD milliseconds)
 {
     std::string mark = BedPath("unix-command-done");
     DeleteFileA(mark.c_str());
-    std::string line = "/bin/sh -c \"" + command + "; touch '" + BedUnixPath("unix-command-done") + "'\"";
-    std::vector<char> writable(line.begin(), line.end());
-    writable.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    PROCESS_INFORMATION process;
+    if (!StartProcess("/bin/sh -c \"" + command + "; touch '" + BedUnixPath("unix-command-done") + "'\"", &process))
         return false;
-    if (process.hThread)
-        CloseHandle(process.hThread);
-    if (process.hProcess)
-        CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
     return WaitUntil(milliseconds, [&] { return DeleteFileA(mark.c_str()) != FALSE; });
 }

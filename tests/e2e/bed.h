@@ -25,16 +25,21 @@ std::string BedPath(const std::string &relative);       /* relative with '/' */
 std::string BedProfile(void);                           /* "spool" or "direct" */
 std::string QueuePort(void);                            /* CUPS:<queue>, the installed road */
 
-/* "SIZE SHA256" of a file, or a text saying why there is none. */
-std::string Fingerprint(const std::string &path);
+/* A file's bytes, "" when it cannot be read. */
+std::string ReadBedFile(const std::string &path);
 
-/* Random bytes (never a leading PostScript job ticket, which Wine strips
-   on the way to CUPS) under the bed's folder. */
+/* "SIZE SHA256" of a file (Z:\...), or a text saying why there is none;
+   given a size, the file is first made of that many random bytes. */
+std::string Fingerprint(const std::string &path, const std::string &sizeToMake = "");
+
+/* Random bytes under the bed's folder (never, but by a chance too small to
+   count, a leading PostScript job ticket, which Wine strips on the way to
+   CUPS). */
 struct BED_FILE {
     std::string path;
     std::string fingerprint;
 };
-BED_FILE MakeBedFile(const std::string &relative, uint64_t size, unsigned seed);
+BED_FILE MakeBedFile(const std::string &relative, uint64_t size);
 
 /* Sinks: the regular files the LPT ports lead to ("spool-lpt1.bin" for
    jobs on LPT1:, "device-lpt1.bin" for direct writes). */
@@ -48,14 +53,23 @@ extern const char StaleBytes[];
 int CountListenerJobs(void);
 std::string ListenerJob(int number, DWORD milliseconds);
 
-/* The port list, the spooler's mappings of LPT ports ("" removes), and
-   printers whose names begin with "Temporary Printer". */
-/* Wine's port list: names and values. */
-std::vector<std::pair<std::string, std::string>> ListedPorts(void);
-bool AddPort(const std::string &port, const std::string &value = "");
-bool RemovePort(const std::string &port);
-bool SetSpoolerMapping(const std::string &port, const std::string &unixTarget);
+/* Wine's registry, read and written here so that this process never loads
+   the spooler: the port list, and the spooler's mappings of ports to Unix
+   targets. A value set, or deleted (NULL); a key's values (name and text),
+   or with subkeys its subkeys' names; the printers whose names begin with
+   "Temporary Printer". */
+struct BED_KEY {
+    HKEY root;
+    const char *path;
+};
+extern const BED_KEY PortsKey, SpoolerKey;
+bool SetValue(const BED_KEY &key, const std::string &name, const char *text);
+std::vector<std::pair<std::string, std::string>> ListKey(const BED_KEY &key, bool subkeys);
 std::vector<std::string> TemporaryPrinters(void);
+
+/* Starts a command line; standard handles, when given, are inherited. */
+bool StartProcess(const std::string &line, PROCESS_INFORMATION *process, HANDLE in = NULL, HANDLE out = NULL,
+                  HANDLE err = NULL);
 
 /* Runs a command of the Unix side through /bin/sh and waits for it. */
 bool RunUnixCommand(const std::string &command, DWORD milliseconds);

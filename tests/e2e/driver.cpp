@@ -5,35 +5,19 @@
 #include <commctrl.h>
 #include <stddef.h>
 #include <stdio.h>
+#include <algorithm>
 
 bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
 {
     *app = APP{};
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    std::string line = "\"" + exe + "\"";
-    std::vector<char> writable(line.begin(), line.end());
-    writable.push_back('\0');
     /* Seen once on a loaded machine: a start refused just after the bed's
        profile switch. A program that cannot start at all still fails. */
-    DWORD error = 0;
-    if (!WaitUntil(START_DEADLINE, [&] {
-            bool started = CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                                          &app->process);
-            error = started ? 0 : GetLastError();
-            return started;
-        })) {
-        fprintf(stderr, "StartApp: CreateProcessA(%s) failed with error %lu\n", exe.c_str(), error);
+    if (!WaitUntil(START_DEADLINE, [&] { return StartProcess("\"" + exe + "\"", &app->process); })) {
+        fprintf(stderr, "StartApp: CreateProcessA(%s) failed with error %lu\n", exe.c_str(), GetLastError());
         return false;
     }
     return !waitForWindow ||
            WaitUntil(START_DEADLINE, [&] { return (app->mainWindow = FindAppWindow(*app, "FirmwareUpdate")) != NULL; });
-}
-
-bool WaitForExit(APP *app, DWORD *exitCode)
-{
-    return WaitForSingleObject(app->process.hProcess, START_DEADLINE) == WAIT_OBJECT_0 &&
-           GetExitCodeProcess(app->process.hProcess, exitCode);
 }
 
 void EndApp(APP *app)
@@ -49,32 +33,15 @@ void EndApp(APP *app)
     *app = APP{};
 }
 
-struct WINDOW_SEARCH {
-    DWORD processId;
-    const char *className;
-    bool visible;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
-{
-    WINDOW_SEARCH *search = (WINDOW_SEARCH *)lParam;
-    DWORD processId = 0;
-    char className[64] = "";
-    GetWindowThreadProcessId(window, &processId);
-    GetClassNameA(window, className, sizeof(className));
-    if (processId != search->processId || lstrcmpA(className, search->className) != 0 ||
-        (IsWindowVisible(window) != FALSE) != search->visible)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND FindAppWindow(const APP &app, const char *className, bool visible)
 {
-    WINDOW_SEARCH search = {app.process.dwProcessId, className, visible, NULL};
-    EnumWindows(MatchWindow, (LPARAM)&search);
-    return search.found;
+    for (HWND window = NULL; (window = FindWindowExA(NULL, window, className, NULL)) != NULL;) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        if (processId == app.process.dwProcessId && (IsWindowVisible(window) != FALSE) == visible)
+            return window;
+    }
+    return NULL;
 }
 
 HWND WaitForDialog(const APP &app)
@@ -127,13 +94,6 @@ std::string StatusText(const APP &app)
     return text;
 }
 
-HWND FocusOf(const APP &app)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    return GetGUIThreadInfo(app.process.dwThreadId, &info) ? info.hwndFocus : NULL;
-}
-
 /* Twice: keys posted before the first marker may have made TranslateMessage
    post characters behind it. */
 bool SyncWithApp(const APP &app)
@@ -173,17 +133,6 @@ int PortCheck(const APP &app, int row)
     return (int)(SendMessageA(Control(app, IDC_PORTLIST), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
 }
 
-static void PostMouse(HWND window, POINT at, bool doubleClick)
-{
-    LPARAM where = MAKELPARAM(at.x, at.y);
-    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    PostMessageA(window, WM_LBUTTONUP, 0, where);
-    if (doubleClick) {
-        PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
-        PostMessageA(window, WM_LBUTTONUP, 0, where);
-    }
-}
-
 /* The middle of the row's "Description", away from its check box; and the
    check box, found by hit-testing the row's left end point by point. */
 static bool RowPoint(const APP &app, int row, bool checkBox, POINT *at)
@@ -214,30 +163,19 @@ bool TogglePort(const APP &app, int row, TICK_BY how)
     POINT at;
     if (!RowPoint(app, row, how == BY_CHECK_BOX, &at))
         return false;
-    PostMouse(list, at, how == BY_DOUBLE_CLICK);
-    if (how == BY_SPACE_BAR) {
-        /* The click only makes it the focused row. */
-        if (!SyncWithApp(app) || PortCheck(app, row) != before)
-            return false;
-        PostMessageA(list, WM_KEYDOWN, VK_SPACE, 1 | (MapVirtualKeyA(VK_SPACE, 0) << 16));
-        PostMessageA(list, WM_KEYUP, VK_SPACE, 1 | (MapVirtualKeyA(VK_SPACE, 0) << 16) | 0xC0000000);
+    LPARAM where = MAKELPARAM(at.x, at.y);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageA(list, WM_LBUTTONUP, 0, where);
+    if (how == BY_DOUBLE_CLICK) {
+        PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+        PostMessageA(list, WM_LBUTTONUP, 0, where);
     }
     return SyncWithApp(app) && PortCheck(app, row) == 3 - before;
-}
-
-void PostClick(HWND button)
-{
-    PostMessageA(button, BM_CLICK, 0, 0);
 }
 
 bool WaitForClose(HWND dialog)
 {
     return WaitUntil(START_DEADLINE, [&] { return !IsWindow(dialog); });
-}
-
-static bool IsProgressText(const std::string &text)
-{
-    return text.rfind("Writing to ", 0) == 0;
 }
 
 bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(const std::string &)> &onStatus)
@@ -250,7 +188,7 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(co
         }
     };
     note(StatusText(app));
-    PostClick(Control(app, IDOK));
+    PostMessageA(Control(app, IDOK), BM_CLICK, 0, 0);
     /* From here on "Go" is handled: the window is disabled, the run begun. */
     if (!SyncWithApp(app))
         return false;
@@ -260,10 +198,12 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(co
         if (WaitForSingleObject(app.process.hProcess, 5) == WAIT_OBJECT_0 || !IsWindow(app.mainWindow))
             return false;
         if (HWND box = FindAppWindow(app, "#32770")) {
-            SEEN_BOX seen = {Text(box), Text(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), StatusText(app)};
-            note(seen.status);
-            record->boxes.push_back(seen);
-            PostClick(GetDlgItem(box, IDOK));
+            HWND owner = GetWindow(box, GW_OWNER);
+            std::string status = StatusText(app);
+            note(status);
+            record->boxes.push_back(Text(box) + "|" + Text(GetDlgItem(box, 0xFFFF)) + "|" +
+                                    (owner == app.mainWindow ? "main" : owner == NULL ? "none" : "other") + "|" + status);
+            PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
             if (!WaitForClose(box))
                 return false;
             leftBeforeBox = StatusText(app);
@@ -276,7 +216,7 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record, const std::function<void(co
         std::string status = StatusText(app);
         note(before);
         note(status);
-        if (enabled && status == before && IsProgressText(status) && status != leftBeforeBox)
+        if (enabled && status == before && status.rfind("Writing to ", 0) == 0 && status != leftBeforeBox)
             record->enabledMidRun = true;
         if (enabled && IsWindowEnabled(Control(app, IDOK)) && FindAppWindow(app, "#32770") == NULL) {
             note(StatusText(app));
@@ -293,24 +233,10 @@ static std::string QuoteArgument(const std::string &argument)
     return argument.empty() || argument.find_first_of(" \t") != std::string::npos ? "\"" + argument + "\"" : argument;
 }
 
-static std::string ReadBedFile(const std::string &path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    char buffer[4096];
-    DWORD count;
-    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &count, NULL) && count > 0)
-        bytes.append(buffer, count);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return bytes;
-}
-
 bool RunConsole(const std::string &exe, const std::vector<std::string> &arguments, CONSOLE_RUN *run,
                 const std::function<void(const PROCESS_INFORMATION &)> &whileRunning)
 {
-    *run = CONSOLE_RUN{1000, "", ""};
+    *run = CONSOLE_RUN{1000, {}, ""};
     std::string line = QuoteArgument(exe);
     for (const std::string &argument : arguments)
         line += " " + QuoteArgument(argument);
@@ -319,33 +245,23 @@ bool RunConsole(const std::string &exe, const std::vector<std::string> &argument
     HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
     HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
     HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process = {};
-    std::vector<char> writable(line.begin(), line.end());
-    writable.push_back('\0');
-    bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
-                   CreateProcessA(exe.c_str(), writable.data(), NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
+    APP app = {};
+    bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE && StartProcess(line, &app.process, in, out, err);
     for (HANDLE handle : {out, err, in})
         if (handle != INVALID_HANDLE_VALUE)
             CloseHandle(handle);
     if (!started)
         return false;
     if (whileRunning)
-        whileRunning(process);
-    bool ended = WaitForSingleObject(process.hProcess, RUN_DEADLINE) == WAIT_OBJECT_0 &&
-                 GetExitCodeProcess(process.hProcess, &run->exitCode);
-    if (!ended) {
-        TerminateProcess(process.hProcess, 99);
-        WaitForSingleObject(process.hProcess, START_DEADLINE);
+        whileRunning(app.process);
+    bool ended = WaitForSingleObject(app.process.hProcess, RUN_DEADLINE) == WAIT_OBJECT_0 &&
+                 GetExitCodeProcess(app.process.hProcess, &run->exitCode);
+    EndApp(&app);
+    std::string text = ReadBedFile(outPath);
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        run->out.push_back(text.substr(start, end - start));
     }
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    run->out = ReadBedFile(outPath);
     run->err = ReadBedFile(errPath);
     return ended;
 }

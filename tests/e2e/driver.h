@@ -23,7 +23,6 @@ struct APP {
 /* Starts exe; with waitForWindow, until its main window (class
    "FirmwareUpdate") shows. EndApp terminates what still runs. */
 bool StartApp(const std::string &exe, APP *app, bool waitForWindow = true);
-bool WaitForExit(APP *app, DWORD *exitCode);
 void EndApp(APP *app);
 
 /* A window of the program's process of this class: visible or hidden. */
@@ -32,7 +31,6 @@ HWND WaitForDialog(const APP &app);     /* a visible "#32770": box, About, Open 
 HWND Control(const APP &app, int id);
 std::string Text(HWND window);
 std::string StatusText(const APP &app);
-HWND FocusOf(const APP &app);
 
 /* Returns once everything posted to the program before is handled (a
    selection change in the file edit, which must hold 3 characters, is the
@@ -41,31 +39,25 @@ bool SyncWithApp(const APP &app);
 
 /* The port list: column 0 of every row; a row's check state (1 unticked,
    2 ticked); ticking or unticking a row by posted input, then synced. */
-enum TICK_BY { BY_CHECK_BOX, BY_DOUBLE_CLICK, BY_SPACE_BAR };
+enum TICK_BY { BY_CHECK_BOX, BY_DOUBLE_CLICK };
 std::vector<std::string> PortTexts(const APP &app);
 int PortCheck(const APP &app, int row);
 bool TogglePort(const APP &app, int row, TICK_BY how);
 
-/* Posts a click on a button (BM_CLICK) and waits until a dialog closes. */
-void PostClick(HWND button);
+/* Waits until a dialog closes. */
 bool WaitForClose(HWND dialog);
 
 /* A run: "Go" pressed, then watched until the program is idle again.
    Every status text that differs from the one before is recorded, every
-   box read (with the status while it was up) and closed with OK. The main
-   window must stay disabled while a progress text of the current transfer
-   shows: Wine enables a box's owner when the box closes and the run
-   disables it again right after, so the text left from before the box
-   does not count. onStatus sees each new text. False when the run did
-   not end or the program did. */
-struct SEEN_BOX {
-    std::string caption, text;
-    HWND owner;
-    std::string status;
-};
+   box read as "caption|text|owner|status", the owner "main", "none" or
+   "other" and the status the one while it was up, and closed with OK. The
+   main window must stay disabled while a progress text of the current
+   transfer shows: Wine enables a box's owner when the box closes and the
+   run disables it again right after, so the text left from before the box
+   does not count. onStatus sees each new text. False when the run did not
+   end or the program did. */
 struct RUN_RECORD {
-    std::vector<std::string> statusTexts;
-    std::vector<SEEN_BOX> boxes;
+    std::vector<std::string> statusTexts, boxes;
     bool enabledMidRun = false;
 };
 bool RunAndWatch(const APP &app, RUN_RECORD *record,
@@ -74,11 +66,12 @@ bool RunAndWatch(const APP &app, RUN_RECORD *record,
 /* The console program: started with these arguments, its standard output
    and error going to files of the bed (so never a console: no progress
    lines), and waited for; whileRunning, if given, runs once it has
-   started, with its process. False when it did not end within the run's
-   deadline. */
+   started, with its process. Its output is read as lines. False when it
+   did not end within the run's deadline. */
 struct CONSOLE_RUN {
     DWORD exitCode;
-    std::string out, err;
+    std::vector<std::string> out;
+    std::string err;
 };
 bool RunConsole(const std::string &exe, const std::vector<std::string> &arguments, CONSOLE_RUN *run,
                 const std::function<void(const PROCESS_INFORMATION &)> &whileRunning = nullptr);

@@ -9,10 +9,8 @@ import sys
 path, out = sys.argv[1], sys.argv[2]
 if len(sys.argv) > 3:
     with open(path, "wb") as f:
-        left = int(sys.argv[3])
-        while left > 0:
+        for left in range(int(sys.argv[3]), 0, -(1 << 20)):
             f.write(os.urandom(min(left, 1 << 20)))
-            left -= min(left, 1 << 20)
 digest, size = hashlib.sha256(), 0
 with open(path, "rb") as f:
     while chunk := f.read(1 << 20):

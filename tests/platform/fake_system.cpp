@@ -5,6 +5,7 @@
 #include "fake_system.h"
 
 #include <stdio.h>
+#include <stddef.h>
 #include <string.h>
 #include <algorithm>
 #include <process.h>
@@ -126,19 +127,26 @@ static FAKE_JOB *JobOf(FAKE_HANDLE *handle)
     return handle->job >= 0 ? &Fake.jobs[handle->job] : NULL;
 }
 
-static bool PrinterExists(const std::string &name)
+static FAKE_PRINTER *FindPrinter(const std::string &name)
 {
-    return std::any_of(Fake.printers.begin(), Fake.printers.end(), [&](const FAKE_PRINTER &p) { return p.name == name; });
+    for (FAKE_PRINTER &printer : Fake.printers)
+        if (printer.name == name)
+            return &printer;
+    return NULL;
 }
 
-/* The spooler's two-call protocol: entries first, their texts after them;
-   a buffer too small fails with ERROR_INSUFFICIENT_BUFFER and the bytes
-   needed; an empty list succeeds with 0 bytes, as Wine's does. */
-typedef void (*STORE_ENTRY)(BYTE *entry, char **texts);
+static bool PrinterExists(const std::string &name)
+{
+    return FindPrinter(name) != NULL;
+}
 
-static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
-                      const std::vector<std::vector<std::string>> &items, STORE_ENTRY store, LPBYTE buffer,
-                      DWORD size, LPDWORD needed, LPDWORD returned)
+/* The spooler's two-call protocol: entries first, their texts after them,
+   each text's pointer at its offset in the entry; a buffer too small fails
+   with ERROR_INSUFFICIENT_BUFFER and the bytes needed; an empty list
+   succeeds with 0 bytes, as Wine's does. */
+static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize, const std::vector<size_t> &offsets,
+                      const std::vector<std::vector<std::string>> &items, LPBYTE buffer, DWORD size, LPDWORD needed,
+                      LPDWORD returned)
 {
     FAKE_FAULT *fault = Enter(entry, buffer ? "fill" : "probe");
     FakeExpect(rightLevel, std::string(entry) + " at another level");
@@ -154,13 +162,11 @@ static BOOL Enumerate(const char *entry, bool rightLevel, size_t entrySize,
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     char *next = (char *)buffer + entrySize * items.size();
     for (size_t i = 0; i < items.size(); ++i) {
-        char *texts[3] = {};
+        ZeroMemory(buffer + i * entrySize, entrySize);
         for (size_t j = 0; j < items[i].size(); ++j) {
-            texts[j] = (char *)memcpy(next, items[i][j].c_str(), items[i][j].size() + 1);
+            *(char **)(buffer + i * entrySize + offsets[j]) = (char *)memcpy(next, items[i][j].c_str(), items[i][j].size() + 1);
             next += items[i][j].size() + 1;
         }
-        ZeroMemory(buffer + i * entrySize, entrySize);
-        store(buffer + i * entrySize, texts);
     }
     *returned = Claimed(fault, items.size());
     return TRUE;
@@ -171,12 +177,12 @@ static BOOL WINAPI FakeEnumPortsA(LPSTR, DWORD level, LPBYTE buffer, DWORD size,
     std::vector<std::vector<std::string>> items;
     for (const FAKE_PORT &port : Fake.ports)
         items.push_back({port.name, port.monitor, port.description});
-    return Enumerate("EnumPortsA", level == 2, sizeof(PORT_INFO_2A), items, [](BYTE *entry, char **texts) {
-        *(PORT_INFO_2A *)entry = {texts[0], texts[1], texts[2], PORT_TYPE_WRITE, 0};
-    }, buffer, size, needed, returned);
+    return Enumerate("EnumPortsA", level == 2, sizeof(PORT_INFO_2A), {offsetof(PORT_INFO_2A, pPortName),
+                     offsetof(PORT_INFO_2A, pMonitorName), offsetof(PORT_INFO_2A, pDescription)},
+                     items, buffer, size, needed, returned);
 }
 
-/* The local printers, or the connections; each kind has its attribute. */
+/* The local printers, or the connections. */
 static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                                      LPDWORD returned)
 {
@@ -184,14 +190,10 @@ static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buf
     std::vector<std::vector<std::string>> items;
     for (const FAKE_PRINTER &printer : Fake.printers)
         if (printer.connection == connections)
-            items.push_back({printer.name, printer.port, connections ? "network" : ""});
+            items.push_back({printer.name, printer.port});
     return Enumerate(connections ? "EnumPrintersA connections" : "EnumPrintersA local", level == 2,
-                     sizeof(PRINTER_INFO_2A), items, [](BYTE *entry, char **texts) {
-        PRINTER_INFO_2A *printer = (PRINTER_INFO_2A *)entry;
-        printer->pPrinterName = texts[0];
-        printer->pPortName = texts[1];
-        printer->Attributes = texts[2][0] ? PRINTER_ATTRIBUTE_NETWORK : PRINTER_ATTRIBUTE_LOCAL;
-    }, buffer, size, needed, returned);
+                     sizeof(PRINTER_INFO_2A), {offsetof(PRINTER_INFO_2A, pPrinterName), offsetof(PRINTER_INFO_2A, pPortName)},
+                     items, buffer, size, needed, returned);
 }
 
 static const FAKE_DRIVER *FindDriver(const std::string &name)
@@ -222,15 +224,11 @@ static BOOL EnumerateDrivers(const char *entry, DWORD level, const std::vector<c
         return Fail(ERROR_INVALID_LEVEL);
     }
     size_t entrySize = level == 1 ? sizeof(DRIVER_INFO_1A) : level == 3 ? sizeof(DRIVER_INFO_3A) : sizeof(DRIVER_INFO_8A);
-    BOOL filled = Enumerate(name.c_str(), level == 1 || level == 3 || level == 8, entrySize, items,
-                            [](BYTE *entry, char **texts) {
-        if (texts[1] == NULL) {
-            ((DRIVER_INFO_1A *)entry)->pName = texts[0];
-            return;
-        }
-        ((DRIVER_INFO_3A *)entry)->pName = texts[0];
-        ((DRIVER_INFO_3A *)entry)->pDependentFiles = texts[1];
-    }, buffer, size, needed, returned);
+    std::vector<size_t> offsets = {offsetof(DRIVER_INFO_1A, pName)};
+    if (level != 1)
+        offsets = {offsetof(DRIVER_INFO_3A, pName), offsetof(DRIVER_INFO_3A, pDependentFiles)};
+    BOOL filled = Enumerate(name.c_str(), level == 1 || level == 3 || level == 8, entrySize, offsets, items, buffer,
+                            size, needed, returned);
     for (size_t i = 0; filled && level == 8 && i < drivers.size(); ++i)
         ((DRIVER_INFO_8A *)(buffer + i * entrySize))->dwPrinterDriverAttributes = drivers[i]->attributes;
     return filled;
@@ -281,14 +279,6 @@ static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAU
     }
     *handle = NewHandle('P', name ? name : "(server)", -1);
     return TRUE;
-}
-
-static FAKE_PRINTER *FindPrinter(const std::string &name)
-{
-    for (FAKE_PRINTER &printer : Fake.printers)
-        if (printer.name == name)
-            return &printer;
-    return NULL;
 }
 
 /* The printer's own driver; without one of its own, the first installed. */
@@ -401,13 +391,9 @@ static BOOL WINAPI FakeGetJobA(HANDLE handle, DWORD id, DWORD level, LPBYTE buff
         return Fail(state ? state->error : ERROR_INVALID_PARAMETER);
     }
     DWORD returned;
-    BOOL filled = Enumerate("GetJobA", true, sizeof(JOB_INFO_1A), {{printer->name, job->document, state->text}},
-                            [](BYTE *entry, char **texts) {
-        JOB_INFO_1A *info = (JOB_INFO_1A *)entry;
-        info->pPrinterName = texts[0];
-        info->pDocument = texts[1];
-        info->pStatus = texts[2][0] ? texts[2] : NULL;
-    }, buffer, size, needed, &returned);
+    BOOL filled = Enumerate("GetJobA", true, sizeof(JOB_INFO_1A), {offsetof(JOB_INFO_1A, pPrinterName),
+                            offsetof(JOB_INFO_1A, pDocument), offsetof(JOB_INFO_1A, pStatus)},
+                            {{printer->name, job->document, state->text}}, buffer, size, needed, &returned);
     if (filled && buffer != NULL) {
         JOB_INFO_1A *info = (JOB_INFO_1A *)buffer;
         info->JobId = id;
