@@ -107,26 +107,26 @@ std::string StaleFingerprint(void)
     return fingerprint;
 }
 
-static std::string JobPath(int number, const char *suffix)
+static std::string JobPath(const char *queue, int number, const char *suffix)
 {
     char name[64];
-    snprintf(name, sizeof(name), "jobs/raw/%04d.%s", number, suffix);
+    snprintf(name, sizeof(name), "jobs/%s/%04d.%s", queue, number, suffix);
     return BedPath(name);
 }
 
-int CountListenerJobs(void)
+int CountListenerJobs(const char *queue)
 {
     int count = 0;
-    while (GetFileAttributesA(JobPath(count + 1, "bin").c_str()) != INVALID_FILE_ATTRIBUTES)
+    while (GetFileAttributesA(JobPath(queue, count + 1, "bin").c_str()) != INVALID_FILE_ATTRIBUTES)
         ++count;
     return count;
 }
 
 /* The listener writes .done atomically once the sender has closed. */
-std::string ListenerJob(int number, DWORD milliseconds)
+std::string ListenerJob(int number, DWORD milliseconds, const char *queue)
 {
     std::string done;
-    WaitUntil(milliseconds, [&] { return !(done = FirstLine(JobPath(number, "done"))).empty(); });
+    WaitUntil(milliseconds, [&] { return !(done = FirstLine(JobPath(queue, number, "done"))).empty(); });
     return done;
 }
 

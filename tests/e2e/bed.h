@@ -48,10 +48,11 @@ bool FillSink(const std::string &name, const std::string &bytes);
 std::string StaleFingerprint(void);                     /* of a sink filled with StaleBytes */
 extern const char StaleBytes[];
 
-/* The listener numbers the queue's jobs from 1; job N's fingerprint once it
-   is complete, "" when it did not come within the time. */
-int CountListenerJobs(void);
-std::string ListenerJob(int number, DWORD milliseconds);
+/* The listener numbers a queue's jobs from 1 ("raw" is vantrel_raw's,
+   "xps" vantrel_xps's); job N's fingerprint once it is complete, "" when
+   it did not come within the time. */
+int CountListenerJobs(const char *queue = "raw");
+std::string ListenerJob(int number, DWORD milliseconds, const char *queue = "raw");
 
 /* Wine's registry, read and written here so that this process never loads
    the spooler: the port list, and the spooler's mappings of ports to Unix

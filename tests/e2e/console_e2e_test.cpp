@@ -27,8 +27,9 @@ typedef BedTest ConsoleSpool;   /* needs the installed queue */
    vanished-port case), the ports in list order, each with the road a send
    would take and what it goes through. Then every road of the profile in
    one run, in the order given, not the list's, for a file named in
-   characters of no single ANSI code page, at the sizes around the chunk;
-   one result line each with the bytes sent, nothing on standard error. */
+   characters of no single ANSI code page, at the sizes around the chunk,
+   the last with each job followed; one result line each with the bytes
+   sent, nothing on standard error. */
 TEST_F(Console, ListsThePortsAndSendsByEveryRoadInTheOrderGiven)
 {
     std::vector<std::string> listed = {"LPT1:\tdevice\tLPT1:\t-", "LPT2:\tdevice\tLPT2:\t-", "LPT3:\tdevice\tLPT3:\t-"};
@@ -50,11 +51,15 @@ TEST_F(Console, ListsThePortsAndSendsByEveryRoadInTheOrderGiven)
         BED_FILE file = MakeBedFile(folder + "/Прошивка 固件 😀.bin", size);
         /* A job replaces a mapped file: stale bytes must go. */
         ASSERT_NO_FATAL_FAILURE(spool ? FillSinks(None, {"LPT1:", "LPT2:"}) : FillSinks({"LPT1:", "LPT2:"}, None));
+        /* Followed, a job has left Wine's queue when EndDocPrinter returns. */
+        bool wait = size == Chunk + 1;
         std::vector<std::string> arguments = {file.path}, results;
+        if (wait)
+            arguments.insert(arguments.begin(), "--wait");
         for (const std::string &port : ports) {
             arguments.push_back(port);
             const char *road = port == QueuePort() ? "queue" : spool ? "temporary" : "device";
-            results.push_back(port + "\tsent\t" + std::to_string(size) + "\t" + road);
+            results.push_back(port + "\tsent\t" + std::to_string(size) + "\t" + road + (wait ? "\tdelivered" : ""));
         }
 
         CONSOLE_RUN run = Send(arguments);
