@@ -117,6 +117,12 @@ VANTREL_EXE="$dist/vantrel.exe" "$VANTREL_WINE" "$(windows_path "$job/vantrel_vm
 check "the window program, spool profile (vantrel_vm_check.exe above)" test $? -eq 0
 
 # 4. Direct profile: no queue, hence no driver: ports are written directly.
+#    LPT3: leads to a slow printer: a FIFO that a reader drains into a file
+#    at about 5 MB/s, so that each percentage the window shows stays up for
+#    a tenth of a second, long enough for the driver's polls to see some.
+mkfifo "$S/slow-lpt3"
+"$VANTREL_WINE" reg add 'HKLM\Software\Wine\Ports' /v LPT3 /t REG_SZ /d "$S/slow-lpt3" /f \
+    </dev/null >/dev/null 2>&1
 "$job/testbed/profile" "$BED" direct
 console list-direct --list
 check "vantrel-send --list (direct profile)" expect_console list-direct 0 \
@@ -169,8 +175,20 @@ x87_free() { grep -qx 28 "$out/progress-percents.txt" && ! grep -qx 29 "$out/pro
 check "  ... 28% Completed after the 29th chunk, never 29%" x87_free
 check "the device's far end got the 52,428,800 bytes byte for byte" same_bytes "$big" "$S/device-lpt2.bin"
 
+python3 - "$S/slow-lpt3" "$S/slow-lpt3.bin" <<'PY' &
+import sys, time
+with open(sys.argv[1], "rb") as port, open(sys.argv[2], "wb") as sink:
+    while block := port.read(65536):
+        sink.write(block)
+        time.sleep(0.012)
+PY
+reader=$!
 VANTREL_EXE="$dist/vantrel.exe" "$VANTREL_WINE" "$(windows_path "$job/vantrel_vm_check.exe")" \
     --gtest_filter='Window.Direct*' </dev/null
 check "the window program, direct profile (vantrel_vm_check.exe above)" test $? -eq 0
+# The reader ends when the port is closed; a run that never opened it
+# leaves it waiting.
+kill "$reader" 2>/dev/null
+wait "$reader" 2>/dev/null
 
 finish
