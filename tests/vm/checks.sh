@@ -117,12 +117,15 @@ VANTREL_EXE="$dist/vantrel.exe" "$VANTREL_WINE" "$(windows_path "$job/vantrel_vm
 check "the window program, spool profile (vantrel_vm_check.exe above)" test $? -eq 0
 
 # 4. Direct profile: no queue, hence no driver: ports are written directly.
+#    LPT1: leads to /dev/null, for a file larger than any 32-bit count.
 #    LPT3: leads to a slow printer: a FIFO that a reader drains into a file
 #    at about 5 MB/s, so that each percentage the window shows stays up for
 #    a tenth of a second, long enough for the driver's polls to see some.
 mkfifo "$S/slow-lpt3"
-"$VANTREL_WINE" reg add 'HKLM\Software\Wine\Ports' /v LPT3 /t REG_SZ /d "$S/slow-lpt3" /f \
-    </dev/null >/dev/null 2>&1
+for mapping in "LPT1=/dev/null" "LPT3=$S/slow-lpt3"; do
+    "$VANTREL_WINE" reg add 'HKLM\Software\Wine\Ports' /v "${mapping%%=*}" /t REG_SZ /d "${mapping#*=}" /f \
+        </dev/null >/dev/null 2>&1
+done
 "$job/testbed/profile" "$BED" direct
 console list-direct --list
 check "vantrel-send --list (direct profile)" expect_console list-direct 0 \
@@ -135,13 +138,23 @@ cp "$out/list-direct.out" "$BED/console-list.txt"
 # manifest's UTF-8 code page lets the "A" calls open it.
 utf8="$BED/Прошивка 固件 🖨"
 mkdir -p "$utf8" && cp "$BED/small.prn" "$utf8/файл.prn"
-: >"$S/device-lpt1.bin"
-console send-direct "$(windows_path "$utf8/файл.prn")" LPT1:
+: >"$S/device-lpt2.bin"
+console send-direct "$(windows_path "$utf8/файл.prn")" LPT2:
 check "vantrel-send to a device, from a folder with a UTF-8 name" expect_console send-direct 0 \
-"LPT1:${tab}sent${tab}$size${tab}device"
-check "the device's far end got the file byte for byte" same_bytes "$BED/small.prn" "$S/device-lpt1.bin"
+"LPT2:${tab}sent${tab}$size${tab}device"
+check "the device's far end got the file byte for byte" same_bytes "$BED/small.prn" "$S/device-lpt2.bin"
 
-# 5. The percentages of 100 chunks of 524,288 bytes. After the 29th chunk
+# 5. A file of 4 GiB and more: its size and counts do not fit 32 bits. It
+#    is sparse (it takes no memory) and goes to /dev/null: the result line
+#    must count every byte.
+huge=$((4 * 1024 * 1024 * 1024 + 1234567))
+truncate -s "$huge" "$BED/huge.prn"
+console send-huge "$(windows_path "$BED/huge.prn")" LPT1:
+check "vantrel-send of a file of $huge bytes counts them all" expect_console send-huge 0 \
+"LPT1:${tab}sent${tab}$huge${tab}device"
+rm -f "$BED/huge.prn"
+
+# 6. The percentages of 100 chunks of 524,288 bytes. After the 29th chunk
 #    15,204,352 / 52,428,800 * 100 is 28.999999999999996 in double
 #    precision: the program shows 28 (and, writing the line only when it
 #    changes, nothing new), where x87 arithmetic without stored steps gives
