@@ -11,8 +11,8 @@ dist="$job/dist"
 BED=${VANTREL_VM_BED:-/tmp/bed}
 passed=0 failed=0
 
-pass() { echo "ok: $*"; passed=$((passed + 1)); }
-fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
+pass() { echo "ok: $* (at $SECONDS s)"; passed=$((passed + 1)); }
+fail() { echo "FAILED: $* (at $SECONDS s)"; failed=$((failed + 1)); }
 check() {  # check WHAT COMMAND...: passes when the command does
     local what=$1; shift
     if "$@"; then pass "$what"; else fail "$what"; fi
