@@ -1,32 +1,50 @@
-/* What the console program makes of a followed job, where Wine cannot
-   show one (its jobs have left the queue when EndDocPrinter returns): the
-   result lines, messages and exit code for a queue that keeps its job.
+/* What the console program says where Wine cannot show it: a job followed
+   in a queue that keeps it (Wine's jobs have left the queue when
+   EndDocPrinter returns), and a user without the right to add printers.
    Run on the fake, with standard output and error going to files. */
 #include "console.h"
 #include "fake_system.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 
 namespace {
 
 const char Path[] = "C:\\jobs\\image.prn";
 
-std::string ReadBack(HANDLE file)
+/* A temporary printer's road on LPT1:, a queue on LPT2:. */
+void Install(void)
 {
-    std::string text;
-    char buffer[4096];
-    DWORD count;
-    SetFilePointer(file, 0, NULL, FILE_BEGIN);
-    while (ReadFile(file, buffer, sizeof buffer, &count, NULL) && count > 0)
-        text.append(buffer, count);
-    CloseHandle(file);
-    return text;
+    InstallFakeSystem();
+    Fake.ports = {{"LPT1:"}, {"LPT2:"}};
+    Fake.printers = {{"Queue", "LPT2:", false}};
+    Fake.drivers = {{"Plain"}};
+    Fake.files[Path] = 5;
 }
 
-HANDLE TemporaryFile(const char *name)
+/* The exit code of run, with what it wrote to standard output and error. */
+int Captured(const std::function<int()> &run, std::string *out, std::string *err)
 {
-    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    HANDLE files[2], old[2];
+    const DWORD which[2] = {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    for (int i = 0; i < 2; ++i) {
+        old[i] = GetStdHandle(which[i]);
+        files[i] = CreateFileA(i ? "console-err.txt" : "console-out.txt", GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                               CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, NULL);
+        SetStdHandle(which[i], files[i]);
+    }
+    int exitCode = run();
+    std::string *texts[2] = {out, err};
+    for (int i = 0; i < 2; ++i) {
+        SetStdHandle(which[i], old[i]);
+        texts[i]->assign(GetFileSize(files[i], NULL), '\0');
+        DWORD count = 0;
+        SetFilePointer(files[i], 0, NULL, FILE_BEGIN);
+        ReadFile(files[i], &(*texts[i])[0], (DWORD)texts[i]->size(), &count, NULL);
+        texts[i]->resize(count);
+        CloseHandle(files[i]);
+    }
+    return exitCode;
 }
 
 /* Ctrl+C as the console's handler gets it, at the given look at a job. */
@@ -42,60 +60,98 @@ BOOL WINAPI CancellingGetJobA(HANDLE printer, DWORD job, DWORD level, LPBYTE buf
 
 } // namespace
 
-/* --wait=2 to two queues. Ctrl+C cannot be taken back: its row is the
-   last of the program. */
+/* The list's warning where the print server refuses this user its
+   administration; a server that cannot be asked says nothing of it. */
+TEST(ConsoleList, SaysWhenTheTemporaryRoadNeedsAnAdministrator)
+{
+    const std::string lines = "LPT1:\ttemporary\tPlain\tRAW\nLPT2:\tqueue\tQueue\tRAW\n";
+    const std::string warning = "vantrel-send: adding a temporary printer needs administrator rights, which this user "
+                                "lacks: a send to a port listed as temporary tries the port device instead. Run "
+                                "vantrel-send as an administrator, or install a printer on the port.\n";
+    for (int refused : {0, 1, 2}) {
+        Install();
+        Fake.serverRefused = refused == 1;
+        if (refused == 2)
+            Fake.faults = {{"OpenPrinterA (server)", 0, FAULT_FAILS, ERROR_GEN_FAILURE}};
+        std::string out, err;
+        EXPECT_EQ(EXIT_SENT, Captured(ListPorts, &out, &err));
+        EXPECT_EQ(lines, out);
+        EXPECT_EQ(refused == 1 ? warning : "", err) << refused;
+        EXPECT_EQ(FakeDefects(), std::vector<std::string>());
+        ResetSystemCalls();
+    }
+}
+
+/* --wait=SECONDS to LPT1: and LPT2:, each job given the same answers look
+   by look. A job is looked at at once, then after 100 ms, doubling to a
+   second, never past the time; on the printer handle that ended it, after
+   the file is closed and before a temporary printer is deleted; and never
+   touched. Ctrl+C cannot be taken back: its row comes last. */
 TEST(ConsoleWait, EachPortSaysWhatBecameOfItsJob)
 {
+    const FAKE_LOOK Gone = {0, "", ERROR_INVALID_PARAMETER};
     const std::string waiting = " has not printed the file yet: its job is still in the queue (";
+    auto results = [](const char *job) {
+        return std::string("LPT1:\tsent\t5\ttemporary\t") + job + "\nLPT2:\tsent\t5\tqueue\t" + job + "\n";
+    };
+    auto unconfirmed = [&](const std::string &state) {
+        return "LPT1:" + waiting + state + ").\nLPT2:" + waiting + state + ").\n";
+    };
     const struct {
         const char *what;
         std::vector<FAKE_LOOK> looks;
-        const char *refused;
+        DWORD seconds;
+        std::vector<FAKE_FAULT> faults;
         int cancelAtLook;
         int exitCode;
         std::string out, err;
+        int looked;         /* at each job */
+        DWORD waited;       /* in all */
     } rows[] = {
-        {"out of paper on every port when the time is up", {{JOB_STATUS_PAPEROUT}}, "", 0, EXIT_UNCONFIRMED,
-         "LPT1:\tsent\t5\tqueue\tunconfirmed\nLPT2:\tsent\t5\tqueue\tunconfirmed\n",
-         "LPT1:" + waiting + "out of paper).\nLPT2:" + waiting + "out of paper).\n"},
-        {"a port failing before its first byte says 0 after one that got the file, and wins over it",
-         {{JOB_STATUS_PAPEROUT}}, "Queue2", 0, EXIT_PORT_FAILED,
-         "LPT1:\tsent\t5\tqueue\tunconfirmed\nLPT2:\tfailed\t0\tqueue\t-\n",
-         "LPT1:" + waiting + "out of paper).\nError writing to LPT2:! Please check your printer connection.\n"},
-        {"deleted before it printed", {{JOB_STATUS_DELETING}}, "", 0, EXIT_PORT_FAILED,
-         "LPT1:\tsent\t5\tqueue\tdeleted\nLPT2:\tsent\t5\tqueue\tdeleted\n",
+        {"printed after several looks", {{JOB_STATUS_SPOOLING}, {JOB_STATUS_PRINTING}, {JOB_STATUS_PRINTED}}, 600, {},
+         0, EXIT_SENT, results("delivered"), "", 3, 600},
+        {"offline, then printing, then gone", {{JOB_STATUS_OFFLINE}, {JOB_STATUS_OFFLINE}, {JOB_STATUS_PRINTING}, Gone},
+         600, {}, 0, EXIT_SENT, results("delivered"), "", 4, 1400},
+        {"out of paper until the time is up", {{JOB_STATUS_PAPEROUT, "", 0, 2, 1}}, 3, {}, 0, EXIT_UNCONFIRMED,
+         results("unconfirmed"), unconfirmed("out of paper, 1 of 2 pages printed"), 7, 6000},
+        {"the spooler's own words before its bits", {{JOB_STATUS_ERROR, "Paper jam"}}, 1, {}, 0, EXIT_UNCONFIRMED,
+         results("unconfirmed"), unconfirmed("Paper jam"), 5, 2000},
+        {"the spooler will not say", {{0, "", ERROR_ACCESS_DENIED}}, 1, {}, 0, EXIT_UNCONFIRMED,
+         results("unconfirmed"), unconfirmed("the spooler does not say (error 5)"), 5, 2000},
+        {"deleted by someone else", {{JOB_STATUS_PRINTING}, {JOB_STATUS_PRINTING | JOB_STATUS_DELETING}}, 600, {}, 0,
+         EXIT_PORT_FAILED, results("deleted"),
          "The job for LPT1: was deleted before it printed! The port did not get the file.\n"
-         "The job for LPT2: was deleted before it printed! The port did not get the file.\n"},
-        {"Ctrl+C while waiting: the job is left alone, the next port gets nothing", {{JOB_STATUS_PRINTING}}, "", 2,
-         EXIT_CANCELLED, "LPT1:\tsent\t5\tqueue\tunconfirmed\n",
-         "LPT1:" + waiting + "printing).\nSending was cancelled before LPT2:: it and the ports after it got nothing.\n"},
+         "The job for LPT2: was deleted before it printed! The port did not get the file.\n", 2, 200},
+        {"a port failing before its first byte says 0 after one that got the file, and wins over it",
+         {{JOB_STATUS_PAPEROUT}}, 1, {{"OpenPrinterA Queue", 0, FAULT_FAILS, ERROR_ACCESS_DENIED}}, 0, EXIT_PORT_FAILED,
+         "LPT1:\tsent\t5\ttemporary\tunconfirmed\nLPT2:\tfailed\t0\tqueue\t-\n",
+         "LPT1:" + waiting + "out of paper).\nError writing to LPT2:! Please check your printer connection.\n", 5, 1000},
+        {"Ctrl+C while waiting: the job is left alone, the next port gets nothing", {{JOB_STATUS_PAUSED}}, 600, {}, 2,
+         EXIT_CANCELLED, "LPT1:\tsent\t5\ttemporary\tunconfirmed\n",
+         "LPT1:" + waiting + "paused).\nSending was cancelled before LPT2:: it and the ports after it got nothing.\n", 2,
+         100},
     };
     for (const auto &row : rows) {
-        InstallFakeSystem();
-        Fake.ports = {{"LPT1:"}, {"LPT2:"}};
-        Fake.printers = {{"Queue1", "LPT1:", false}, {"Queue2", "LPT2:", false}};
-        Fake.drivers = {"Plain"};
-        Fake.files[Path] = 5;
+        SCOPED_TRACE(row.what);
+        Install();
         Fake.looks = row.looks;
-        if (*row.refused)
-            Fake.refusals[row.refused] = ERROR_ACCESS_DENIED;
+        Fake.faults = row.faults;
         FakeGetJobA = Sys.GetJobA;
         Sys.GetJobA = CancellingGetJobA;
         CancelAtLook = row.cancelAtLook;
-        HANDLE out = TemporaryFile("console-out.txt"), err = TemporaryFile("console-err.txt");
-        HANDLE oldOut = GetStdHandle(STD_OUTPUT_HANDLE), oldErr = GetStdHandle(STD_ERROR_HANDLE);
-        SetStdHandle(STD_OUTPUT_HANDLE, out);
-        SetStdHandle(STD_ERROR_HANDLE, err);
         char *ports[] = {(char *)"LPT1:", (char *)"LPT2:"};
-        int exitCode = SendFileToPorts(Path, ports, 2, true, 2);
-        SetStdHandle(STD_OUTPUT_HANDLE, oldOut);
-        SetStdHandle(STD_ERROR_HANDLE, oldErr);
-        EXPECT_EQ(row.exitCode, exitCode) << row.what;
-        EXPECT_EQ(row.out, ReadBack(out)) << row.what;
-        EXPECT_EQ(row.err, ReadBack(err)) << row.what;
+        std::string out, err;
+        EXPECT_EQ(row.exitCode, Captured([&] { return SendFileToPorts(Path, ports, 2, true, row.seconds); }, &out, &err));
+        EXPECT_EQ(row.out, out);
+        EXPECT_EQ(row.err, err);
+        EXPECT_EQ(row.waited, Fake.clock);
         for (const FAKE_JOB &job : Fake.jobs)
-            EXPECT_TRUE(job.ended && !job.aborted) << row.what;
-        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
+            EXPECT_TRUE(job.ended && !job.aborted && job.looks == row.looked) << job.looks << " looks";
+        auto first = [](const std::string &call) {
+            return std::find_if(Fake.log.begin(), Fake.log.end(), [&](const std::string &l) { return l.rfind(call, 0) == 0; });
+        };
+        EXPECT_LT(first(std::string("CloseHandle ") + Path), first("GetJobA")) << "the file held while following";
+        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << FakeLog();
         ResetSystemCalls();
     }
 }

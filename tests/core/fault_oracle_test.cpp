@@ -63,7 +63,7 @@ SEND_RESULT Run(const CASE &run)
     Fake.ports = {{Port}};
     /* A printer of the user's has the first temporary printer's name. */
     Fake.printers = {{Queue, Port, false}, {"Temporary Printer_1", "LPT9:", false}};
-    Fake.drivers = {"Raw Driver"};
+    Fake.drivers = {{"Raw Driver"}};
     Fake.files[Path] = run.size;
     Fake.devices.insert(Port);
     Fake.faults = run.faults;

@@ -135,11 +135,6 @@ static FAKE_PRINTER *FindPrinter(const std::string &name)
     return NULL;
 }
 
-static bool PrinterExists(const std::string &name)
-{
-    return FindPrinter(name) != NULL;
-}
-
 /* The spooler's two-call protocol: entries first, their texts after them,
    each text's pointer at its offset in the entry; a buffer too small fails
    with ERROR_INSUFFICIENT_BUFFER and the bytes needed; an empty list
@@ -253,8 +248,8 @@ static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
                (datatype == "RAW" || datatype == "XPS_PASS"), "AddPrinterA " + name + " not a local printer of raw bytes");
     if (Fails(fault))
         return Fail(fault->value), (HANDLE)NULL;
-    FakeExpect(!PrinterExists(name), "AddPrinterA over the existing printer " + name);
-    if (PrinterExists(name))
+    FakeExpect(!FindPrinter(name), "AddPrinterA over the existing printer " + name);
+    if (FindPrinter(name))
         return Fail(ERROR_PRINTER_ALREADY_EXISTS), (HANDLE)NULL;
     Fake.printers.push_back({name, port, false, info.pDriverName ? info.pDriverName : "", datatype});
     HANDLE printer = NewHandle('P', name, -1);
@@ -272,9 +267,7 @@ static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAU
         FakeExpect(defaults && defaults->DesiredAccess == SERVER_ACCESS_ADMINISTER, "the server opened for another use");
         if (Fake.serverRefused)
             return Fail(ERROR_ACCESS_DENIED);
-    } else if (Fake.refusals.count(name)) {
-        return Fail(Fake.refusals[name]);
-    } else if (!PrinterExists(name)) {
+    } else if (!FindPrinter(name)) {
         return Fail(ERROR_INVALID_PRINTER_NAME);
     }
     *handle = NewHandle('P', name ? name : "(server)", -1);

@@ -43,14 +43,7 @@ struct FAKE_PORT { std::string name, description = "Local Port", monitor = "Loca
    an added printer keeps the data type it was added with. */
 struct FAKE_PRINTER { std::string name, port; bool connection; std::string driver = "", datatype = ""; };
 /* Level 8's attributes and the dependent files of levels 3 and 8. */
-struct FAKE_DRIVER {
-    std::string name;
-    DWORD attributes = 0;
-    std::vector<std::string> dependentFiles = {};
-    FAKE_DRIVER(const char *text) : name(text) {}
-    FAKE_DRIVER(const std::string &text, DWORD attributes = 0, std::vector<std::string> files = {})
-        : name(text), attributes(attributes), dependentFiles(files) {}
-};
+struct FAKE_DRIVER { std::string name; DWORD attributes = 0; std::vector<std::string> dependentFiles = {}; };
 /* What GetJobA answers of an ended job at one look: its status bits and
    text, or a failure with error. */
 struct FAKE_LOOK { DWORD status; std::string text = ""; DWORD error = 0; DWORD pages = 0, printed = 0; };
@@ -102,7 +95,6 @@ struct FAKE_SYSTEM {
     std::vector<FAKE_LOOK> looks;           /* GetJobA's answers, look by look; the last repeats; none: gone */
     std::map<std::string, uint64_t> files;
     std::set<std::string> devices;
-    std::map<std::string, DWORD> refusals;  /* OpenPrinterA fails by name */
     std::vector<FAKE_FAULT> faults;
 
     std::vector<std::string> log;
