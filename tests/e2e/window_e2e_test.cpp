@@ -207,7 +207,7 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
        status, the boxes and the console's lines as they are named; one
        named like a format is never taken as one. */
     const std::string q = QueuePort(), size = std::to_string(Chunk + 1), named = "ПОРТ-日本-😀:";
-    const std::string nowhere = "B NOWHERE%s%n-日本-😀:";
+    const std::string nowhere = "B NOWHERE%s%n-日本-😀:", gone = "BGONE%s%n:";
     const struct {
         const char *what, *profile;
         FILE_STATE file;
@@ -234,13 +234,17 @@ TEST_F(Both, FailuresShowTheirBoxesAndStopOnlyForTheFile)
           "Write to Printer Error|Error writing to " + named + "! Please check your printer connection.|main|Error"},
          {"LPT2:"}, {}, 1, {"LPT1:\tfailed\t" + size + "\ttemporary", "LPT2:\tsent\t" + size + "\ttemporary",
                             named + "\tfailed\t" + size + "\ttemporary"}},
-        /* BGONE: goes; ANEW: and BNEW: come above the ticked LPT2:, which
-           moves down by one row net. */
-        {"a ticked port that vanished, two that appeared", "spool", GOOD, {"BGONE:", "LPT2:"},
-         [&] { PortAdded("BGONE:"); }, {"Port Error|Selected Port BGONE: is no longer valid!|none|Ready"},
-         {"LPT2:"}, {"LPT1:"}, -1, {},
+        /* BGONE…: and BOLD: go, the first ticked and named like a format;
+           ANEW: and BNEW: come above the ticked LPT2:. */
+        {"a ticked and an unticked port that vanished, two that appeared", "spool", GOOD, {gone, "LPT2:"},
          [&] {
-             PortRemoved("BGONE:");
+             PortAdded(gone);
+             PortAdded("BOLD:");
+         },
+         {"Port Error|Selected Port " + gone + " is no longer valid!|none|Ready"}, {"LPT2:"}, {"LPT1:"}, -1, {},
+         [&] {
+             PortRemoved(gone);
+             PortRemoved("BOLD:");
              PortAdded("ANEW:");
              PortAdded("BNEW:");
          },
