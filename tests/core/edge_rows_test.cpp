@@ -42,7 +42,6 @@ void CheckTableRows(const std::vector<TABLE_ROW> &rows)
 
 TEST(PortTable, Rows)
 {
-    auto fault = [](const char *entry, int nth) { return FAKE_FAULT{entry, nth, FAULT_FAILS, ERROR_ACCESS_DENIED}; };
     CheckTableRows({
         {"COM and FILE ports are not offered, a repeated port once",
          {{"LPT1:"}, {"COM1:"}, {"FILE:"}, {"LPT1:"}, {"LPT2:"}}, {}, {}, true,
@@ -58,38 +57,33 @@ TEST(PortTable, Rows)
          {{"\\\\alpha\\q", "NE01:", true}, {"\\\\beta\\q", "NE01:", true}, {"bare", "NE02:", true},
           {"\\\\alpha\\q2", "NE01:", true}, {"\\\\gamma\\q", "COM1:", true}},
          {}, true, {"LPT1:=", "NE01: on alpha=\\\\alpha\\q", "NE01: on beta=\\\\beta\\q", "NE02: on =bare"}},
-        {"no connection list: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
-         {fault("EnumPrintersA connections", 1)}, true, {"LPT1:="}},
-        {"the connections cannot be filled: the local rows", {{"LPT1:"}}, {{"\\\\alpha\\q", "NE01:", true}},
-         {fault("EnumPrintersA connections", 2)}, true, {"LPT1:="}},
-        {"no port list", {{"LPT1:"}}, {}, {fault("EnumPortsA", 1)}, false, {}},
-        {"the port list cannot be filled", {{"LPT1:"}}, {}, {fault("EnumPortsA", 2)}, false, {}},
-        {"no printer list", {{"LPT1:"}}, {{"Queue", "LPT1:", false}}, {fault("EnumPrintersA local", 1)}, false,
-         {}},
     });
 }
 
-/* Each enumeration of the fill claims one more or far more than is true.
-   One byte more needed costs only a larger buffer; any other claim fails
-   its list: no ports or no printers fail the fill, no connections leave
-   the local rows. Each list's texts are longer than an entry, so that one
-   entry more than the truth still lies in the buffer. */
-TEST(PortTable, ClaimsOfMoreFailTheirList)
+/* Each enumeration's probe (#1) and fill (#2) fails, or claims one more or
+   far more than is true. One byte more needed costs only a larger buffer;
+   any other answer fails its list: no ports or no printers fail the fill,
+   no connections leave the local rows. Each list's texts are longer than
+   an entry, so that one entry more than the truth still lies in the
+   buffer. */
+TEST(PortTable, ListsThatFailOrClaimMore)
 {
     const std::string name(150, 'Q');
     std::vector<TABLE_ROW> rows;
     for (const char *list : {"EnumPortsA", "EnumPrintersA local", "EnumPrintersA connections"}) {
         for (int nth : {1, 2}) {
-            for (DWORD more : {(DWORD)1, (DWORD)MAXDWORD}) {
-                bool harmless = nth == 1 && more == 1, connections = strstr(list, "connections") != NULL;
+            for (FAKE_FAULT fault : {FAKE_FAULT{list, nth, FAULT_FAILS, ERROR_ACCESS_DENIED},
+                                     FAKE_FAULT{list, nth, FAULT_MORE, 1}, FAKE_FAULT{list, nth, FAULT_MORE, MAXDWORD}}) {
+                bool harmless = nth == 1 && fault.answer == FAULT_MORE && fault.value == 1;
+                bool connections = strstr(list, "connections") != NULL;
                 std::vector<std::string> table = {"LPT1:=Queue", "LPT2:=", "LPT3:="};
                 if (harmless)
                     table.push_back("NE01: on alpha=\\\\alpha\\q");
-                rows.push_back({std::string(list) + " #" + std::to_string(nth) + " claims " + std::to_string(more) +
-                                " more", {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}},
+                rows.push_back({std::string(list) + " #" + std::to_string(nth) + " " + FakeAnswer(fault),
+                                {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}},
                                 {{"Queue", "LPT1:", false}, {name, "LPT9:", false}, {"\\\\alpha\\q", "NE01:", true},
                                  {"\\\\beta\\" + name, "NE02:", true}},
-                                {{list, nth, FAULT_MORE, more}}, harmless || connections,
+                                {fault}, harmless || connections,
                                 harmless || connections ? table : std::vector<std::string>()});
             }
         }

@@ -39,9 +39,9 @@
 #include <vector>
 
 struct FAKE_PORT { std::string name, description = "Local Port", monitor = "Local Monitor"; };
-/* A printer's driver is the first installed one unless it names its own;
-   an added printer keeps the data type it was added with. */
-struct FAKE_PRINTER { std::string name, port; bool connection; std::string driver = "", datatype = ""; };
+/* Every printer's driver is the first installed one; an added printer
+   keeps the data type it was added with. */
+struct FAKE_PRINTER { std::string name, port; bool connection; std::string datatype = ""; };
 /* Level 8's attributes and the dependent files of levels 3 and 8. */
 struct FAKE_DRIVER { std::string name; DWORD attributes = 0; std::vector<std::string> dependentFiles = {}; };
 /* What GetJobA answers of an ended job at one look: its status bits and
@@ -84,8 +84,6 @@ struct FAKE_HANDLE {
     bool inDocument, inPage, added, deleted;
 };
 
-struct FAKE_BOX { HWND owner; std::string text, caption; UINT style; };
-
 struct FAKE_SYSTEM {
     std::vector<FAKE_PORT> ports;
     std::vector<FAKE_PRINTER> printers;
@@ -101,7 +99,7 @@ struct FAKE_SYSTEM {
     std::vector<FAKE_JOB> jobs;
     std::map<uintptr_t, FAKE_HANDLE> handles;
     std::vector<std::string> problems;
-    std::vector<FAKE_BOX> boxes;
+    std::vector<std::string> boxes;         /* "caption: text" of each MessageBoxA */
     DWORD clock = 0;                        /* GetTickCount, moved on by Sleep alone */
 };
 

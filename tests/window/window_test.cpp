@@ -134,8 +134,7 @@ TEST(PortList, RefreshKeepsTheTicksOfReorderedPorts)
     RebuildPortTable();
     const std::vector<std::string> items = {"LPT3:", "*LPT1:", "LPT4:"};
     EXPECT_EQ(items, Items());
-    ASSERT_EQ(1u, Fake.boxes.size());
-    EXPECT_EQ("Selected Port LPT2: is no longer valid!", Fake.boxes[0].text);
+    EXPECT_EQ(std::vector<std::string>{"Port Error: Selected Port LPT2: is no longer valid!"}, Fake.boxes);
     TogglePortCheck(-1);
     EXPECT_EQ(items, Items());
     EXPECT_EQ(FakeDefects(), std::vector<std::string>());
