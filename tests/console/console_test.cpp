@@ -1,9 +1,14 @@
-/* What the console program says where Wine cannot show it: a job followed
-   in a queue that keeps it (Wine's jobs have left the queue when
-   EndDocPrinter returns), and a user without the right to add printers.
-   Run on the fake, with standard output and error going to files. */
+/* What the console program and the roads under it do where Wine cannot
+   show it: the data type an XPS-based driver calls for (level 8's
+   attributes, a spooler without level 8, answers not to be believed), a
+   user without the right to add printers, and a job followed in a queue
+   that keeps it (Wine's jobs have left the queue when EndDocPrinter
+   returns). Run on the fake, through the port table and SendToPort as the
+   front ends do, or the console's own code with its standard output and
+   error going to files. */
 #include "console.h"
 #include "fake_system.h"
+#include "send.h"
 
 #include <gtest/gtest.h>
 #include <functional>
@@ -11,15 +16,26 @@
 namespace {
 
 const char Path[] = "C:\\jobs\\image.prn";
+const std::string Pipeline = "C:\\windows\\system32\\spool\\drivers\\x64\\3\\PipelineConfig.xml";
 
-/* A temporary printer's road on LPT1:, a queue on LPT2:. */
-void Install(void)
+/* No queue on LPT1:, whose device exists, and a queue on LPT2:; the table
+   built from them. */
+void Install(const std::vector<FAKE_DRIVER> &drivers = {{"Plain"}})
 {
     InstallFakeSystem();
     Fake.ports = {{"LPT1:"}, {"LPT2:"}};
     Fake.printers = {{"Queue", "LPT2:", false}};
-    Fake.drivers = {{"Plain"}};
+    Fake.drivers = drivers;
     Fake.files[Path] = 5;
+    Fake.devices = {"LPT1:"};
+    ASSERT_TRUE(BuildPortTable());
+}
+
+BOOL Quiet(const char *, int, ULONGLONG) { return TRUE; }
+
+FAKE_FAULT Failing(const char *entry, int nth = 0, FAKE_ANSWER answer = FAULT_FAILS, DWORD value = ERROR_GEN_FAILURE)
+{
+    return {entry, nth, answer, value};
 }
 
 /* The exit code of run, with what it wrote to standard output and error. */
@@ -60,6 +76,89 @@ BOOL WINAPI CancellingGetJobA(HANDLE printer, DWORD job, DWORD level, LPBYTE buf
 
 } // namespace
 
+/* The data type of the queue's job and of a temporary printer's, the
+   latter added with it. (That the queue's own driver decides, and the
+   first installed one a temporary printer's, by the dependent files at
+   level 8: end to end.) */
+TEST(QueueJob, TheDataTypeFollowsTheDriver)
+{
+    const struct {
+        const char *what;
+        std::vector<FAKE_DRIVER> drivers;
+        bool level8;
+        std::vector<FAKE_FAULT> faults;
+        const char *datatype;
+    } rows[] = {
+        {"the spooler says XPS", {{"V4", 2}}, true, {}, "XPS_PASS"},
+        {"a pipeline configuration among the dependent files, level 3 where 8 is not answered",
+         {{"V4", 0, {"C:\\d\\unidrv.dll", Pipeline}}}, false, {}, "XPS_PASS"},
+        {"files merely named like it", {{"V4", 0, {"C:\\d\\pipeline-config.xml", "C:\\d\\pipelineconfig.xml.bak",
+                                                   "C:\\pipelineconfig.xml\\filter.dll"}}}, true, {}, "RAW"},
+        {"information that cannot be read is a plain driver's", {{"V4", 2, {Pipeline}}}, true,
+         {Failing("GetPrinterDriverA"), Failing("EnumPrinterDriversA 8"), Failing("EnumPrinterDriversA 3")}, "RAW"},
+        {"a level 8 list claiming entries it does not hold is not read", {{"V4", 0, {Pipeline}}}, true,
+         {Failing("EnumPrinterDriversA 8", 2, FAULT_MORE, MAXDWORD)}, "XPS_PASS"},
+    };
+    for (const auto &row : rows) {
+        ASSERT_NO_FATAL_FAILURE(Install(row.drivers));
+        Fake.level8 = row.level8;
+        Fake.faults = row.faults;
+        SEND_ROUTE route;
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(SEND_OK, SendToPort(&PortTable[i], Path, Quiet, NULL, &route)) << row.what;
+        ASSERT_EQ(2u, Fake.jobs.size()) << row.what << FakeLog();
+        EXPECT_EQ(row.datatype, Fake.jobs[0].datatype) << row.what;
+        EXPECT_EQ(row.datatype, Fake.jobs[1].datatype) << row.what;
+        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
+        ResetSystemCalls();
+    }
+}
+
+/* A user without the right to add printers: the run writes the device
+   instead; only when that fails too is the missing right named, and only
+   for the port's failure, never the file's. */
+TEST(QueueJob, ARefusedRightIsNamedWhenTheDirectRoadFailsToo)
+{
+    const std::string couldNot = "Printer Error: Could not print to LPT1:! Please check your printer connection.";
+    const std::string rights = "Printer Rights Error: A temporary printer could not be added on LPT1:, since adding "
+                               "a printer needs administrator rights. Start Vantrel as an administrator, or install "
+                               "a printer on the port.";
+    const FAKE_FAULT denied = Failing("AddPrinterA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED);
+    const struct {
+        const char *what;
+        std::vector<FAKE_FAULT> faults;
+        bool file;
+        SEND_RESULT result;
+        std::vector<std::string> messages;
+    } rows[] = {
+        {"the device cannot be opened", {denied, Failing("CreateFileA LPT1:")}, true, SEND_PORT_OPEN_FAILED,
+         {couldNot, rights}},
+        {"refused for another reason", {Failing("AddPrinterA"), Failing("CreateFileA LPT1:")}, true,
+         SEND_PORT_OPEN_FAILED, {couldNot}},
+        {"the file is missing", {denied}, false, SEND_BAD_FILE_NAME,
+         {couldNot, "Input File Error: Selected Filename is invalid!\nPlease check validity of the file."}},
+    };
+    for (const auto &row : rows) {
+        ASSERT_NO_FATAL_FAILURE(Install());
+        Fake.faults = row.faults;
+        if (!row.file)
+            Fake.files.clear();
+        SEND_ROUTE route;
+        SEND_RESULT result = SendToPort(&PortTable[0], Path, Quiet, NULL, &route);
+        EXPECT_EQ(row.result, result) << row.what;
+        EXPECT_EQ(ROAD_DIRECT, route.road) << row.what;
+        SEND_OUTCOME outcome;
+        DescribeSendResult(result, &route, NULL, "LPT1:", &outcome);
+        std::vector<std::string> messages;
+        for (int i = 0; i < outcome.messageCount; ++i)
+            messages.push_back(std::string(outcome.messages[i].caption) + ": " + outcome.messages[i].text);
+        EXPECT_EQ(row.messages, messages) << row.what;
+        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
+        ResetSystemCalls();
+    }
+}
+
+
 /* The list's warning where the print server refuses this user its
    administration; a server that cannot be asked says nothing of it. */
 TEST(ConsoleList, SaysWhenTheTemporaryRoadNeedsAnAdministrator)
@@ -69,10 +168,10 @@ TEST(ConsoleList, SaysWhenTheTemporaryRoadNeedsAnAdministrator)
                                 "lacks: a send to a port listed as temporary tries the port device instead. Run "
                                 "vantrel-send as an administrator, or install a printer on the port.\n";
     for (int refused : {0, 1, 2}) {
-        Install();
+        ASSERT_NO_FATAL_FAILURE(Install());
         Fake.serverRefused = refused == 1;
         if (refused == 2)
-            Fake.faults = {{"OpenPrinterA (server)", 0, FAULT_FAILS, ERROR_GEN_FAILURE}};
+            Fake.faults = {Failing("OpenPrinterA (server)")};
         std::string out, err;
         EXPECT_EQ(EXIT_SENT, Captured(ListPorts, &out, &err));
         EXPECT_EQ(lines, out);
@@ -123,7 +222,7 @@ TEST(ConsoleWait, EachPortSaysWhatBecameOfItsJob)
          "The job for LPT1: was deleted before it printed! The port did not get the file.\n"
          "The job for LPT2: was deleted before it printed! The port did not get the file.\n", 2, 200},
         {"a port failing before its first byte says 0 after one that got the file, and wins over it",
-         {{JOB_STATUS_PAPEROUT}}, 1, {{"OpenPrinterA Queue", 0, FAULT_FAILS, ERROR_ACCESS_DENIED}}, 0, EXIT_PORT_FAILED,
+         {{JOB_STATUS_PAPEROUT}}, 1, {Failing("OpenPrinterA Queue")}, 0, EXIT_PORT_FAILED,
          "LPT1:\tsent\t5\ttemporary\tunconfirmed\nLPT2:\tfailed\t0\tqueue\t-\n",
          "LPT1:" + waiting + "out of paper).\nError writing to LPT2:! Please check your printer connection.\n", 5, 1000},
         {"Ctrl+C while waiting: the job is left alone, the next port gets nothing", {{JOB_STATUS_PAUSED}}, 600, {}, 2,
@@ -133,7 +232,7 @@ TEST(ConsoleWait, EachPortSaysWhatBecameOfItsJob)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
-        Install();
+        ASSERT_NO_FATAL_FAILURE(Install());
         Fake.looks = row.looks;
         Fake.faults = row.faults;
         FakeGetJobA = Sys.GetJobA;
