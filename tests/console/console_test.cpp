@@ -85,23 +85,23 @@ TEST(QueueJob, TheDataTypeFollowsTheDriver)
     const struct {
         const char *what;
         std::vector<FAKE_DRIVER> drivers;
-        bool level8;
         std::vector<FAKE_FAULT> faults;
         const char *datatype;
     } rows[] = {
-        {"the spooler says XPS", {{"V4", 2}}, true, {}, "XPS_PASS"},
-        {"a pipeline configuration among the dependent files, level 3 where 8 is not answered",
-         {{"V4", 0, {"C:\\d\\unidrv.dll", Pipeline}}}, false, {}, "XPS_PASS"},
+        {"the spooler says XPS", {{"V4", 2}}, {}, "XPS_PASS"},
+        {"a pipeline configuration among the dependent files, level 3 where the spooler has no level 8",
+         {{"V4", 0, {"C:\\d\\unidrv.dll", Pipeline}}},
+         {Failing("GetPrinterDriverA 8", 0, FAULT_FAILS, ERROR_INVALID_LEVEL),
+          Failing("EnumPrinterDriversA 8", 0, FAULT_FAILS, ERROR_INVALID_LEVEL)}, "XPS_PASS"},
         {"files merely named like it", {{"V4", 0, {"C:\\d\\pipeline-config.xml", "C:\\d\\pipelineconfig.xml.bak",
-                                                   "C:\\pipelineconfig.xml\\filter.dll"}}}, true, {}, "RAW"},
-        {"information that cannot be read is a plain driver's", {{"V4", 2, {Pipeline}}}, true,
+                                                   "C:\\pipelineconfig.xml\\filter.dll"}}}, {}, "RAW"},
+        {"information that cannot be read is a plain driver's", {{"V4", 2, {Pipeline}}},
          {Failing("GetPrinterDriverA"), Failing("EnumPrinterDriversA 8"), Failing("EnumPrinterDriversA 3")}, "RAW"},
-        {"a level 8 list claiming entries it does not hold is not read", {{"V4", 0, {Pipeline}}}, true,
+        {"a level 8 list claiming entries it does not hold is not read", {{"V4", 0, {Pipeline}}},
          {Failing("EnumPrinterDriversA 8", 2, FAULT_MORE, MAXDWORD)}, "XPS_PASS"},
     };
     for (const auto &row : rows) {
         ASSERT_NO_FATAL_FAILURE(Install(row.drivers));
-        Fake.level8 = row.level8;
         Fake.faults = row.faults;
         SEND_ROUTE route;
         for (int i = 0; i < 2; ++i)
@@ -167,15 +167,14 @@ TEST(ConsoleList, SaysWhenTheTemporaryRoadNeedsAnAdministrator)
     const std::string warning = "vantrel-send: adding a temporary printer needs administrator rights, which this user "
                                 "lacks: a send to a port listed as temporary tries the port device instead. Run "
                                 "vantrel-send as an administrator, or install a printer on the port.\n";
-    for (int refused : {0, 1, 2}) {
+    for (DWORD error : {(DWORD)NO_ERROR, (DWORD)ERROR_ACCESS_DENIED, (DWORD)ERROR_GEN_FAILURE}) {
         ASSERT_NO_FATAL_FAILURE(Install());
-        Fake.serverRefused = refused == 1;
-        if (refused == 2)
-            Fake.faults = {Failing("OpenPrinterA (server)")};
+        if (error != NO_ERROR)
+            Fake.faults = {Failing("OpenPrinterA (server)", 0, FAULT_FAILS, error)};
         std::string out, err;
         EXPECT_EQ(EXIT_SENT, Captured(ListPorts, &out, &err));
         EXPECT_EQ(lines, out);
-        EXPECT_EQ(refused == 1 ? warning : "", err) << refused;
+        EXPECT_EQ(error == ERROR_ACCESS_DENIED ? warning : "", err) << error;
         EXPECT_EQ(FakeDefects(), std::vector<std::string>());
         ResetSystemCalls();
     }

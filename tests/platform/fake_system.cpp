@@ -197,8 +197,8 @@ static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buf
                      items, buffer, size, needed, returned);
 }
 
-/* Levels 1, 3 and 8 of the drivers given; level 8 only where the spooler
-   has it. The dependent files go as a list of texts, each NUL-ended, the
+/* Levels 1, 3 and 8 of the drivers given (a spooler without level 8: a
+   fault of ERROR_INVALID_LEVEL). The dependent files go as a list of texts, each NUL-ended, the
    list ended by one more NUL. */
 static BOOL EnumerateDrivers(const char *entry, DWORD level, const std::vector<FAKE_DRIVER> &drivers,
                              LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned)
@@ -211,11 +211,6 @@ static BOOL EnumerateDrivers(const char *entry, DWORD level, const std::vector<F
         items.push_back(level == 1 ? std::vector<std::string>{driver.name} : std::vector<std::string>{driver.name, files});
     }
     std::string name = std::string(entry) + " " + std::to_string(level);
-    if (level == 8 && !Fake.level8) {
-        Enter(name.c_str(), buffer ? "fill" : "probe");
-        *needed = *returned = 0;
-        return Fail(ERROR_INVALID_LEVEL);
-    }
     size_t entrySize = level == 1 ? sizeof(DRIVER_INFO_1A) : level == 3 ? sizeof(DRIVER_INFO_3A) : sizeof(DRIVER_INFO_8A);
     std::vector<size_t> offsets = {offsetof(DRIVER_INFO_1A, pName)};
     if (level != 1)
@@ -252,7 +247,7 @@ static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
     return printer;
 }
 
-/* No name opens the print server, whose administration may be refused. */
+/* No name opens the print server, for its administration. */
 static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSA defaults)
 {
     FAKE_FAULT *fault = Enter("OpenPrinterA", name ? name : "(server)");
@@ -260,8 +255,6 @@ static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAU
         return Fail(fault->value);
     if (name == NULL) {
         FakeExpect(defaults && defaults->DesiredAccess == SERVER_ACCESS_ADMINISTER, "the server opened for another use");
-        if (Fake.serverRefused)
-            return Fail(ERROR_ACCESS_DENIED);
     } else if (!FindPrinter(name)) {
         return Fail(ERROR_INVALID_PRINTER_NAME);
     }

@@ -88,8 +88,6 @@ struct FAKE_SYSTEM {
     std::vector<FAKE_PORT> ports;
     std::vector<FAKE_PRINTER> printers;
     std::vector<FAKE_DRIVER> drivers;
-    bool level8 = true;                     /* the spooler answers driver level 8 (Vista on) */
-    bool serverRefused = false;             /* the print server refuses its administration */
     std::vector<FAKE_LOOK> looks;           /* GetJobA's answers, look by look; the last repeats; none: gone */
     std::map<std::string, uint64_t> files;
     std::set<std::string> devices;
