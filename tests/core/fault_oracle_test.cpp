@@ -131,8 +131,13 @@ SEND_RESULT Expected(ROAD road, bool *endFailed)
     return expected;
 }
 
-void CheckOutcome(const CASE &run, SEND_RESULT result, SEND_RESULT expected, bool endFailed)
+/* Runs one case against the model, or a result given outright; a failure
+   shows the defects and the call log. */
+bool Verify(const CASE &run, SEND_RESULT given = INT_MIN)
 {
+    SEND_RESULT result = Run(run);
+    bool endFailed = false;
+    SEND_RESULT expected = given != INT_MIN ? given : Expected(run.road, &endFailed);
     FakeExpect(result == expected, "result " + std::to_string(result) + ", expected " + std::to_string(expected));
     FakeExpect(Fake.boxes.empty(), "a road showed a box");
     bool aborted = false;
@@ -153,16 +158,6 @@ void CheckOutcome(const CASE &run, SEND_RESULT result, SEND_RESULT expected, boo
         FakeExpect(Percents.size() == run.size / Chunk + 2 && Percents.back() == (run.size ? 100 : 0),
                    "success after " + std::to_string(Percents.size()) + " progress reports");
     }
-}
-
-/* Runs one case against the model, or a result given outright; a failure
-   shows the defects and the call log. */
-bool Verify(const CASE &run, SEND_RESULT given = INT_MIN)
-{
-    SEND_RESULT result = Run(run);
-    bool endFailed = false;
-    SEND_RESULT expected = given != INT_MIN ? given : Expected(run.road, &endFailed);
-    CheckOutcome(run, result, expected, endFailed);
     std::vector<std::string> defects = FakeDefects();
     EXPECT_EQ(defects, std::vector<std::string>())
         << RoadNames[run.road] << " road, " << run.size << " bytes, the faults fired marked; calls:" << FakeLog();
