@@ -80,7 +80,8 @@ BOOL WINAPI CancellingGetJobA(HANDLE printer, DWORD job, DWORD level, LPBYTE buf
 /* The data type of the queue's job and of a temporary printer's, the
    latter added with it. (That the queue's own driver decides, and the
    first installed one a temporary printer's, by the dependent files at
-   level 8: end to end.) */
+   level 8: end to end. That a driver which cannot be read is a RAW one:
+   the fault oracle.) */
 TEST(QueueJob, TheDataTypeFollowsTheDriver)
 {
     const struct {
@@ -96,8 +97,6 @@ TEST(QueueJob, TheDataTypeFollowsTheDriver)
           Failing("EnumPrinterDriversA 8", 0, FAULT_FAILS, ERROR_INVALID_LEVEL)}, "XPS_PASS"},
         {"files merely named like it", {{"V4", 0, {"C:\\d\\pipeline-config.xml", "C:\\d\\pipelineconfig.xml.bak",
                                                    "C:\\pipelineconfig.xml\\filter.dll"}}}, {}, "RAW"},
-        {"information that cannot be read is a plain driver's", {{"V4", 2, {Pipeline}}},
-         {Failing("GetPrinterDriverA"), Failing("EnumPrinterDriversA 8"), Failing("EnumPrinterDriversA 3")}, "RAW"},
         {"a level 8 list claiming entries it does not hold is not read", {{"V4", 0, {Pipeline}}},
          {Failing("EnumPrinterDriversA 8", 2, FAULT_MORE, MAXDWORD)}, "XPS_PASS"},
     };
@@ -117,8 +116,10 @@ TEST(QueueJob, TheDataTypeFollowsTheDriver)
 
 /* A user without the right to add printers: the run writes the device
    instead; only when that fails too is the missing right named, and only
-   for the port's failure, never the file's. */
-TEST(QueueJob, ARefusedRightIsNamedWhenTheDirectRoadFailsToo)
+   for the port's failure, never the file's. The console's list warns of it
+   where the print server refuses this user its administration; a server
+   that cannot be asked says nothing of it. */
+TEST(RefusedRight, IsNamedWhenTheDirectRoadFailsTooAndInTheList)
 {
     const std::string couldNot = "Printer Error: Could not print to LPT1:! Please check your printer connection.";
     const std::string rights = "Printer Rights Error: A temporary printer could not be added on LPT1:, since adding "
@@ -157,12 +158,6 @@ TEST(QueueJob, ARefusedRightIsNamedWhenTheDirectRoadFailsToo)
         EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
         ResetSystemCalls();
     }
-}
-
-/* The list's warning where the print server refuses this user its
-   administration; a server that cannot be asked says nothing of it. */
-TEST(ConsoleList, SaysWhenTheTemporaryRoadNeedsAnAdministrator)
-{
     const std::string lines = "LPT1:\ttemporary\tPlain\tRAW\nLPT2:\tqueue\tQueue\tRAW\n";
     const std::string warning = "vantrel-send: adding a temporary printer needs administrator rights, which this user "
                                 "lacks: a send to a port listed as temporary tries the port device instead. Run "
@@ -210,10 +205,9 @@ TEST(ConsoleWait, EachPortSaysWhatBecameOfItsJob)
          0, EXIT_SENT, results("delivered"), "", 3, 600},
         {"offline, then printing, then gone", {{JOB_STATUS_OFFLINE}, {JOB_STATUS_OFFLINE}, {JOB_STATUS_PRINTING}, Gone},
          600, {}, 0, EXIT_SENT, results("delivered"), "", 4, 1400},
-        {"out of paper until the time is up", {{JOB_STATUS_PAPEROUT, "", 0, 2, 1}}, 3, {}, 0, EXIT_UNCONFIRMED,
-         results("unconfirmed"), unconfirmed("out of paper, 1 of 2 pages printed"), 7, 6000},
-        {"the spooler's own words before its bits", {{JOB_STATUS_ERROR, "Paper jam"}}, 1, {}, 0, EXIT_UNCONFIRMED,
-         results("unconfirmed"), unconfirmed("Paper jam"), 5, 2000},
+        {"in error until the time is up, in the spooler's own words before its bits",
+         {{JOB_STATUS_ERROR, "Paper jam", 0, 2, 1}}, 3, {}, 0, EXIT_UNCONFIRMED, results("unconfirmed"),
+         unconfirmed("Paper jam, 1 of 2 pages printed"), 7, 6000},
         {"the spooler will not say", {{0, "", ERROR_ACCESS_DENIED}}, 1, {}, 0, EXIT_UNCONFIRMED,
          results("unconfirmed"), unconfirmed("the spooler does not say (error 5)"), 5, 2000},
         {"deleted by someone else", {{JOB_STATUS_PRINTING}, {JOB_STATUS_PRINTING | JOB_STATUS_DELETING}}, 600, {}, 0,
@@ -246,7 +240,8 @@ TEST(ConsoleWait, EachPortSaysWhatBecameOfItsJob)
         for (const FAKE_JOB &job : Fake.jobs)
             EXPECT_TRUE(job.ended && !job.aborted && job.looks == row.looked) << job.looks << " looks";
         auto first = [](const std::string &call) {
-            return std::find_if(Fake.log.begin(), Fake.log.end(), [&](const std::string &l) { return l.rfind(call, 0) == 0; });
+            return std::find_if(Fake.log.begin(), Fake.log.end(),
+                                [&](const std::string &line) { return line.rfind(call, 0) == 0; });
         };
         EXPECT_LT(first(std::string("CloseHandle ") + Path), first("GetJobA")) << "the file held while following";
         EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << FakeLog();

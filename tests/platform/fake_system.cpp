@@ -265,15 +265,10 @@ static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAU
 /* Every printer's driver is the first installed one. */
 static BOOL WINAPI FakeGetPrinterDriverA(HANDLE handle, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed)
 {
-    FAKE_HANDLE *printer = OpenPrinterHandle(handle);
-    FakeExpect(printer, "GetPrinterDriverA on a printer not open");
-    if (!printer || Fake.drivers.empty()) {
-        *needed = 0;
-        Enter(("GetPrinterDriverA " + std::to_string(level)).c_str(), buffer ? "fill" : "probe");
-        return Fail(printer ? ERROR_UNKNOWN_PRINTER_DRIVER : ERROR_INVALID_HANDLE);
-    }
+    FakeExpect(OpenPrinterHandle(handle) && !Fake.drivers.empty(), "GetPrinterDriverA on a printer not open");
+    std::vector<FAKE_DRIVER> first(Fake.drivers.begin(), Fake.drivers.begin() + std::min<size_t>(Fake.drivers.size(), 1));
     DWORD returned;
-    return EnumerateDrivers("GetPrinterDriverA", level, {Fake.drivers[0]}, buffer, size, needed, &returned);
+    return EnumerateDrivers("GetPrinterDriverA", level, first, buffer, size, needed, &returned);
 }
 
 static DWORD WINAPI FakeStartDocPrinterA(HANDLE handle, DWORD level, LPBYTE buffer)
