@@ -93,8 +93,7 @@ protected:
                 return GetGUIThreadInfo(app.process.dwThreadId, &info) && info.hwndFocus == Control(app, IDC_FILENAME);
             })) << "the focus is not back in the file edit";
         }
-        size_t next = 0;
-        std::string current;
+        size_t next = 0;    /* tried[next - 1]: the port whose progress showed last */
         lastPercent.clear();
         for (const std::string &text : record.statusTexts) {
             std::string port;
@@ -102,11 +101,10 @@ protected:
             if (text == "Ready" || text == "Error")
                 continue;
             ASSERT_TRUE(ParseProgress(text, &port, &percent)) << "not a status text of the program: " << ::testing::PrintToString(text);
-            if (port != current) {
+            if (next == 0 || tried[next - 1] != port) {
                 auto found = std::find(tried.begin() + next, tried.end(), port);
                 ASSERT_TRUE(found != tried.end()) << port << " written to out of order, again or unticked";
                 next = found - tried.begin() + 1;
-                current = port;
                 lastPercent[port] = -1;
             }
             EXPECT_GE(percent, lastPercent[port]) << "the progress of " << port << " went back";

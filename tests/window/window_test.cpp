@@ -173,13 +173,9 @@ TEST(MainWindow, ShowsTheWaitCursorDuringARun)
     InstallFakeSystem();
     Sys._beginthread = HoldWorker;
     const HCURSOR wait = LoadCursorA(NULL, IDC_WAIT), arrow = LoadCursorA(NULL, IDC_ARROW);
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = MainWndProc;
-    windowClass.hCursor = arrow;
-    windowClass.lpszClassName = "CursorTest";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowA("CursorTest", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 400, 300, NULL, NULL, NULL, NULL);
-    POINT client = {200, 150}, outside = {10, 10};
+    HWND control, window = MakeWindow("STATIC", 0, 0, &control);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)MainWndProc);
+    POINT client = {200, 150}, outside = {600, 500};
     ClientToScreen(window, &client);
     ASSERT_TRUE(SetCursorPos(client.x, client.y));
 
