@@ -1,11 +1,7 @@
-/* What the console program and the roads under it do where Wine cannot
-   show it: the data type an XPS-based driver calls for (level 8's
-   attributes, a spooler without level 8, answers not to be believed), a
-   user without the right to add printers, and a job followed in a queue
-   that keeps it (Wine's jobs have left the queue when EndDocPrinter
-   returns). Run on the fake, through the port table and SendToPort as the
-   front ends do, or the console's own code with its standard output and
-   error going to files. */
+/* What the console program says where Wine cannot show it: a user without
+   the right to add printers, and a job followed in a queue that keeps it
+   (Wine's jobs have left the queue when EndDocPrinter returns). Run on the
+   fake, with standard output and error going to files. */
 #include "console.h"
 #include "fake_system.h"
 #include "send.h"
@@ -16,22 +12,17 @@
 namespace {
 
 const char Path[] = "C:\\jobs\\image.prn";
-const std::string Pipeline = "C:\\windows\\system32\\spool\\drivers\\x64\\3\\PipelineConfig.xml";
 
-/* No queue on LPT1:, whose device exists, and a queue on LPT2:; the table
-   built from them. */
-void Install(const std::vector<FAKE_DRIVER> &drivers = {{"Plain"}})
+/* No queue on LPT1:, whose device exists, and a queue on LPT2:. */
+void Install(void)
 {
     InstallFakeSystem();
     Fake.ports = {{"LPT1:"}, {"LPT2:"}};
     Fake.printers = {{"Queue", "LPT2:", false}};
-    Fake.drivers = drivers;
+    Fake.drivers = {{"Plain"}};
     Fake.files[Path] = 5;
     Fake.devices = {"LPT1:"};
-    ASSERT_TRUE(BuildPortTable());
 }
-
-BOOL Quiet(const char *, int, ULONGLONG) { return TRUE; }
 
 FAKE_FAULT Failing(const char *entry, int nth = 0, FAKE_ANSWER answer = FAULT_FAILS, DWORD value = ERROR_GEN_FAILURE)
 {
@@ -77,102 +68,57 @@ BOOL WINAPI CancellingGetJobA(HANDLE printer, DWORD job, DWORD level, LPBYTE buf
 
 } // namespace
 
-/* The data type of the queue's job and of a temporary printer's, the
-   latter added with it. (That the queue's own driver decides, and the
-   first installed one a temporary printer's, by the dependent files at
-   level 8: end to end. That a driver which cannot be read is a RAW one:
-   the fault oracle.) */
-TEST(QueueJob, TheDataTypeFollowsTheDriver)
-{
-    const struct {
-        const char *what;
-        std::vector<FAKE_DRIVER> drivers;
-        std::vector<FAKE_FAULT> faults;
-        const char *datatype;
-    } rows[] = {
-        {"the spooler says XPS", {{"V4", 2}}, {}, "XPS_PASS"},
-        {"a pipeline configuration among the dependent files, level 3 where the spooler has no level 8",
-         {{"V4", 0, {"C:\\d\\unidrv.dll", Pipeline}}},
-         {Failing("GetPrinterDriverA 8", 0, FAULT_FAILS, ERROR_INVALID_LEVEL),
-          Failing("EnumPrinterDriversA 8", 0, FAULT_FAILS, ERROR_INVALID_LEVEL)}, "XPS_PASS"},
-        {"files merely named like it", {{"V4", 0, {"C:\\d\\pipeline-config.xml", "C:\\d\\pipelineconfig.xml.bak",
-                                                   "C:\\pipelineconfig.xml\\filter.dll"}}}, {}, "RAW"},
-        {"a level 8 list claiming entries it does not hold is not read", {{"V4", 0, {Pipeline}}},
-         {Failing("EnumPrinterDriversA 8", 2, FAULT_MORE, MAXDWORD)}, "XPS_PASS"},
-    };
-    for (const auto &row : rows) {
-        ASSERT_NO_FATAL_FAILURE(Install(row.drivers));
-        Fake.faults = row.faults;
-        SEND_ROUTE route;
-        for (int i = 0; i < 2; ++i)
-            EXPECT_EQ(SEND_OK, SendToPort(&PortTable[i], Path, Quiet, NULL, &route)) << row.what;
-        ASSERT_EQ(2u, Fake.jobs.size()) << row.what << FakeLog();
-        EXPECT_EQ(row.datatype, Fake.jobs[0].datatype) << row.what;
-        EXPECT_EQ(row.datatype, Fake.jobs[1].datatype) << row.what;
-        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
-        ResetSystemCalls();
-    }
-}
-
-/* A user without the right to add printers: the run writes the device
-   instead; only when that fails too is the missing right named, and only
-   for the port's failure, never the file's. The console's list warns of it
-   where the print server refuses this user its administration; a server
-   that cannot be asked says nothing of it. */
+/* A user without the right to add printers: a send writes the device
+   instead; only when that fails too is the missing right named (in the
+   window, in a box of its own caption), and only for the port's failure,
+   never the file's. The list warns of it where the print server refuses
+   this user its administration; a server that cannot be asked says
+   nothing of it. */
 TEST(RefusedRight, IsNamedWhenTheDirectRoadFailsTooAndInTheList)
 {
-    const std::string couldNot = "Printer Error: Could not print to LPT1:! Please check your printer connection.";
-    const std::string rights = "Printer Rights Error: A temporary printer could not be added on LPT1:, since adding "
-                               "a printer needs administrator rights. Start Vantrel as an administrator, or install "
-                               "a printer on the port.";
+    const std::string couldNot = "Could not print to LPT1:! Please check your printer connection.\n";
+    const std::string failed = "LPT1:\tfailed\t0\tdevice\n";
+    const std::string listed = "LPT1:\ttemporary\tPlain\tRAW\nLPT2:\tqueue\tQueue\tRAW\n";
     const FAKE_FAULT denied = Failing("AddPrinterA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED);
     const struct {
         const char *what;
         std::vector<FAKE_FAULT> faults;
-        bool file;
-        SEND_RESULT result;
-        std::vector<std::string> messages;
+        bool list;          /* vantrel-send --list, else a send to LPT1: */
+        int exitCode;
+        std::string out, err;
     } rows[] = {
-        {"the device cannot be opened", {denied, Failing("CreateFileA LPT1:")}, true, SEND_PORT_OPEN_FAILED,
-         {couldNot, rights}},
-        {"refused for another reason", {Failing("AddPrinterA"), Failing("CreateFileA LPT1:")}, true,
-         SEND_PORT_OPEN_FAILED, {couldNot}},
-        {"the file is missing", {denied}, false, SEND_BAD_FILE_NAME,
-         {couldNot, "Input File Error: Selected Filename is invalid!\nPlease check validity of the file."}},
+        {"the device cannot be opened either", {denied, Failing("CreateFileA LPT1:")}, false, EXIT_PORT_FAILED, failed,
+         couldNot + "A temporary printer could not be added on LPT1:, since adding a printer needs administrator "
+                    "rights. Start Vantrel as an administrator, or install a printer on the port.\n"},
+        {"refused for another reason", {Failing("AddPrinterA"), Failing("CreateFileA LPT1:")}, false, EXIT_PORT_FAILED,
+         failed, couldNot},
+        {"the file is missing", {denied, Failing("GetFileAttributesA")}, false, EXIT_FILE_FAILED, failed,
+         couldNot + "Selected Filename is invalid!\nPlease check validity of the file.\n"},
+        {"the server refuses its administration", {Failing("OpenPrinterA (server)", 0, FAULT_FAILS, ERROR_ACCESS_DENIED)},
+         true, EXIT_SENT, listed, "vantrel-send: adding a temporary printer needs administrator rights, which this "
+         "user lacks: a send to a port listed as temporary tries the port device instead. Run vantrel-send as an "
+         "administrator, or install a printer on the port.\n"},
+        {"the server cannot be asked", {Failing("OpenPrinterA (server)")}, true, EXIT_SENT, listed, ""},
+        {"the server lets the user add printers", {}, true, EXIT_SENT, listed, ""},
     };
     for (const auto &row : rows) {
-        ASSERT_NO_FATAL_FAILURE(Install());
+        SCOPED_TRACE(row.what);
+        Install();
         Fake.faults = row.faults;
-        if (!row.file)
-            Fake.files.clear();
-        SEND_ROUTE route;
-        SEND_RESULT result = SendToPort(&PortTable[0], Path, Quiet, NULL, &route);
-        EXPECT_EQ(row.result, result) << row.what;
-        EXPECT_EQ(ROAD_DIRECT, route.road) << row.what;
-        SEND_OUTCOME outcome;
-        DescribeSendResult(result, &route, NULL, "LPT1:", &outcome);
-        std::vector<std::string> messages;
-        for (int i = 0; i < outcome.messageCount; ++i)
-            messages.push_back(std::string(outcome.messages[i].caption) + ": " + outcome.messages[i].text);
-        EXPECT_EQ(row.messages, messages) << row.what;
-        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
-        ResetSystemCalls();
-    }
-    const std::string lines = "LPT1:\ttemporary\tPlain\tRAW\nLPT2:\tqueue\tQueue\tRAW\n";
-    const std::string warning = "vantrel-send: adding a temporary printer needs administrator rights, which this user "
-                                "lacks: a send to a port listed as temporary tries the port device instead. Run "
-                                "vantrel-send as an administrator, or install a printer on the port.\n";
-    for (DWORD error : {(DWORD)NO_ERROR, (DWORD)ERROR_ACCESS_DENIED, (DWORD)ERROR_GEN_FAILURE}) {
-        ASSERT_NO_FATAL_FAILURE(Install());
-        if (error != NO_ERROR)
-            Fake.faults = {Failing("OpenPrinterA (server)", 0, FAULT_FAILS, error)};
+        char *ports[] = {(char *)"LPT1:"};
         std::string out, err;
-        EXPECT_EQ(EXIT_SENT, Captured(ListPorts, &out, &err));
-        EXPECT_EQ(lines, out);
-        EXPECT_EQ(error == ERROR_ACCESS_DENIED ? warning : "", err) << error;
+        EXPECT_EQ(row.exitCode, Captured([&] { return row.list ? ListPorts() : SendFileToPorts(Path, ports, 1, false, 0); },
+                                         &out, &err));
+        EXPECT_EQ(row.out, out);
+        EXPECT_EQ(row.err, err);
         EXPECT_EQ(FakeDefects(), std::vector<std::string>());
         ResetSystemCalls();
     }
+    SEND_ROUTE refused = {ROAD_DIRECT, TRUE};
+    SEND_OUTCOME outcome;
+    DescribeSendResult(SEND_PORT_OPEN_FAILED, &refused, NULL, "LPT1:", &outcome);
+    ASSERT_EQ(2, outcome.messageCount);
+    EXPECT_STREQ("Printer Rights Error", outcome.messages[1].caption);
 }
 
 /* --wait=SECONDS to LPT1: and LPT2:, each job given the same answers look
@@ -225,7 +171,7 @@ TEST(ConsoleWait, EachPortSaysWhatBecameOfItsJob)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
-        ASSERT_NO_FATAL_FAILURE(Install());
+        Install();
         Fake.looks = row.looks;
         Fake.faults = row.faults;
         FakeGetJobA = Sys.GetJobA;

@@ -98,16 +98,12 @@ protected:
         BED_FILE sentinel = MakeBedFile(folder + "/sentinel.prn", 4099);
         EXPECT_EQ(0u, Send({sentinel.path, QueuePort()}).exitCode) << "no sentinel sent";
         std::vector<std::string> jobs;
-        for (int number = before + 1;; ++number) {
-            std::string job = ListenerJob(number, RUN_DEADLINE);
-            if (job == sentinel.fingerprint)
-                return jobs;
-            if (job.empty()) {
-                ADD_FAILURE() << "the queue's job " << number << " never came: " << ::testing::PrintToString(jobs);
-                return jobs;
-            }
+        std::string job;
+        while (!(job = ListenerJob(before + 1 + (int)jobs.size(), RUN_DEADLINE)).empty() && job != sentinel.fingerprint)
             jobs.push_back(job);
-        }
+        EXPECT_FALSE(job.empty()) << "the queue's job " << before + 1 + jobs.size() << " never came: "
+                                  << ::testing::PrintToString(jobs);
+        return jobs;
     }
 
     void Undo()
