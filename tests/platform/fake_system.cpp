@@ -198,8 +198,8 @@ static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buf
 }
 
 /* Levels 1, 3 and 8 of the drivers given (a spooler without level 8: a
-   fault of ERROR_INVALID_LEVEL). The dependent files go as a list of texts, each NUL-ended, the
-   list ended by one more NUL. */
+   fault of ERROR_INVALID_LEVEL). The dependent files go as a list of
+   texts, each NUL-ended, the list ended by one more NUL. */
 static BOOL EnumerateDrivers(const char *entry, DWORD level, const std::vector<FAKE_DRIVER> &drivers,
                              LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned)
 {
@@ -265,7 +265,7 @@ static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAU
 /* Every printer's driver is the first installed one. */
 static BOOL WINAPI FakeGetPrinterDriverA(HANDLE handle, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed)
 {
-    FakeExpect(OpenPrinterHandle(handle) && !Fake.drivers.empty(), "GetPrinterDriverA on a printer not open");
+    FakeExpect(OpenPrinterHandle(handle) && !Fake.drivers.empty(), "GetPrinterDriverA without an open printer's driver");
     std::vector<FAKE_DRIVER> first(Fake.drivers.begin(), Fake.drivers.begin() + std::min<size_t>(Fake.drivers.size(), 1));
     DWORD returned;
     return EnumerateDrivers("GetPrinterDriverA", level, first, buffer, size, needed, &returned);

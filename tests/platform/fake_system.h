@@ -20,7 +20,8 @@
      claims more than is true: a read or write more bytes than moved, an
      enumeration more bytes needed and more entries than it stored, a file
      a larger size. An entry may be narrowed by the log's words
-     ("EnumPrintersA local" is the local printers' list).
+     ("EnumPrintersA local" is the local printers' list; a spooler without
+     driver level 8 fails "EnumPrinterDriversA 8" with ERROR_INVALID_LEVEL).
 
    InstallFakeSystem() binds the Sys entries of the spooler, files,
    devices, time and MessageBoxA to the fake and empties the model; the
