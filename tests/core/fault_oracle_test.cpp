@@ -36,6 +36,8 @@ struct CASE {
     std::vector<FAKE_FAULT> faults;
     const char *path;
     size_t stopAt = 0;      /* the progress report that says stop, from 1; 0 for none */
+    std::vector<FAKE_DRIVER> drivers = {{"Raw Driver"}};
+    std::string datatype = "RAW";   /* of a job on either job road */
 };
 
 const CASE *Current;
@@ -63,7 +65,7 @@ SEND_RESULT Run(const CASE &run)
     Fake.ports = {{Port}};
     /* A printer of the user's has the first temporary printer's name. */
     Fake.printers = {{Queue, Port, false}, {"Temporary Printer_1", "LPT9:", false}};
-    Fake.drivers = {"Raw Driver"};
+    Fake.drivers = run.drivers;
     Fake.files[Path] = run.size;
     Fake.devices.insert(Port);
     Fake.faults = run.faults;
@@ -131,8 +133,13 @@ SEND_RESULT Expected(ROAD road, bool *endFailed)
     return expected;
 }
 
-void CheckOutcome(const CASE &run, SEND_RESULT result, SEND_RESULT expected, bool endFailed)
+/* Runs one case against the model, or a result given outright; a failure
+   shows the defects and the call log. */
+bool Verify(const CASE &run, SEND_RESULT given = INT_MIN)
 {
+    SEND_RESULT result = Run(run);
+    bool endFailed = false;
+    SEND_RESULT expected = given != INT_MIN ? given : Expected(run.road, &endFailed);
     FakeExpect(result == expected, "result " + std::to_string(result) + ", expected " + std::to_string(expected));
     FakeExpect(Fake.boxes.empty(), "a road showed a box");
     bool aborted = false;
@@ -148,21 +155,11 @@ void CheckOutcome(const CASE &run, SEND_RESULT result, SEND_RESULT expected, boo
     if (result == SEND_OK) {
         FAKE_JOB job = Fake.jobs.empty() ? FAKE_JOB() : Fake.jobs.back();
         FakeExpect(Fake.jobs.size() == 1 && job.bytes == run.size && job.ended && !job.aborted &&
-                   (job.device || (job.datatype == "RAW" && job.document == Path && job.paged)),
-                   "success, yet not one whole job (a RAW page named after the file) at the far end");
+                   (job.device || (job.datatype == run.datatype && job.document == Path && job.paged)),
+                   "success, yet not one whole job (a page of its data type named after the file) at the far end");
         FakeExpect(Percents.size() == run.size / Chunk + 2 && Percents.back() == (run.size ? 100 : 0),
                    "success after " + std::to_string(Percents.size()) + " progress reports");
     }
-}
-
-/* Runs one case against the model, or a result given outright; a failure
-   shows the defects and the call log. */
-bool Verify(const CASE &run, SEND_RESULT given = INT_MIN)
-{
-    SEND_RESULT result = Run(run);
-    bool endFailed = false;
-    SEND_RESULT expected = given != INT_MIN ? given : Expected(run.road, &endFailed);
-    CheckOutcome(run, result, expected, endFailed);
     std::vector<std::string> defects = FakeDefects();
     EXPECT_EQ(defects, std::vector<std::string>())
         << RoadNames[run.road] << " road, " << run.size << " bytes, the faults fired marked; calls:" << FakeLog();
@@ -255,6 +252,37 @@ TEST(FaultOracle, EachRoadChecksInItsOrderAndTakesAFreeName)
     EXPECT_EQ("Temporary Printer_3", Fake.jobs.back().target);
     Verify({TEMPORARY, 1, {{"OpenPrinterA", 0, FAULT_FAILS, ERROR_ACCESS_DENIED}}, Path}, NoPrinter);
     EXPECT_EQ(1000, FakeCalls("OpenPrinterA"));
+}
+
+/* A queue's job, and a temporary printer with its job, get XPS_PASS where
+   the driver is XPS-based: by level 8's attributes, or by a pipeline
+   configuration among its dependent files, read at level 3 where the
+   spooler has no level 8 or level 8's list cannot be true; never by a file
+   merely named like one. (The queue's own driver deciding, and XPS by the
+   dependent files at level 8: end to end; an unreadable driver RAW: the
+   sweep above.) */
+TEST(FaultOracle, TheDataTypeFollowsTheDriver)
+{
+    const std::string pipeline = "C:\\windows\\system32\\spool\\drivers\\x64\\3\\PipelineConfig.xml";
+    const FAKE_FAULT noLevel8 = {"EnumPrinterDriversA 8", 0, FAULT_FAILS, ERROR_INVALID_LEVEL};
+    const struct {
+        const char *what;
+        std::vector<FAKE_DRIVER> drivers;
+        std::vector<FAKE_FAULT> faults;
+        const char *datatype;
+    } rows[] = {
+        {"XPS by level 8's attributes", {{"V4", 2}}, {}, "XPS_PASS"},
+        {"a pipeline at level 3, the spooler without level 8", {{"V4", 0, {"C:\\d\\unidrv.dll", pipeline}}},
+         {noLevel8, {"GetPrinterDriverA 8", 0, FAULT_FAILS, ERROR_INVALID_LEVEL}}, "XPS_PASS"},
+        {"a pipeline at level 3, level 8's list untrue", {{"V4", 0, {pipeline}}},
+         {{"EnumPrinterDriversA 8", 2, FAULT_MORE, MAXDWORD}}, "XPS_PASS"},
+        {"names merely like a pipeline's", {{"V4", 0, {"C:\\d\\pipeline-config.xml", "C:\\d\\pipelineconfig.xml.bak",
+                                                      "C:\\pipelineconfig.xml\\filter.dll"}}}, {}, "RAW"},
+    };
+    for (const auto &row : rows)
+        for (ROAD road : {INSTALLED, TEMPORARY})
+            if (!Verify({road, 1, row.faults, Path, 0, row.drivers, row.datatype}))
+                ADD_FAILURE() << row.what;
 }
 
 /* Whole files at sizes whose arithmetic matters: past 4 GiB, and the

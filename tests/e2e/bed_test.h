@@ -26,7 +26,6 @@ protected:
         spool = BedProfile() == "spool";
         CreateDirectoryA(BedPath("e2e").c_str(), NULL);
         CreateDirectoryA(BedPath(folder).c_str(), NULL);
-        ASSERT_EQ(None, TemporaryPrinters()) << "left by an earlier test";
         /* A fixture whose name ends in "Spool" needs the installed queue. */
         if (std::string(test->test_suite_name()).find("Spool") != std::string::npos) {
             ASSERT_TRUE(spool) << "needs the \"spool\" profile";
@@ -35,10 +34,12 @@ protected:
         console = CopyExeTo(folder, "VANTREL_SEND_EXE", "vantrel-send.exe");
     }
 
-    /* This process never loads the spooler: Wine counts jobs per process
-       and syncs its printers with CUPS only while no process holds it. */
+    /* No run left a temporary printer. This process never loads the
+       spooler: Wine counts jobs per process and syncs its printers with
+       CUPS only while no process holds it. */
     void TearDown() override
     {
+        EXPECT_EQ(None, TemporaryPrinters());
         EXPECT_TRUE(GetModuleHandleA("winspool.drv") == NULL) << "the test's process loaded the spooler";
         EndApp(&app);
         Undo();
@@ -97,16 +98,12 @@ protected:
         BED_FILE sentinel = MakeBedFile(folder + "/sentinel.prn", 4099);
         EXPECT_EQ(0u, Send({sentinel.path, QueuePort()}).exitCode) << "no sentinel sent";
         std::vector<std::string> jobs;
-        for (int number = before + 1;; ++number) {
-            std::string job = ListenerJob(number, RUN_DEADLINE);
-            if (job == sentinel.fingerprint)
-                return jobs;
-            if (job.empty()) {
-                ADD_FAILURE() << "the queue's job " << number << " never came: " << ::testing::PrintToString(jobs);
-                return jobs;
-            }
+        std::string job;
+        while (!(job = ListenerJob(before + 1 + (int)jobs.size(), RUN_DEADLINE)).empty() && job != sentinel.fingerprint)
             jobs.push_back(job);
-        }
+        EXPECT_FALSE(job.empty()) << "the queue's job " << before + 1 + jobs.size() << " never came: "
+                                  << ::testing::PrintToString(jobs);
+        return jobs;
     }
 
     void Undo()

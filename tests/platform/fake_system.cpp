@@ -122,6 +122,12 @@ static FAKE_HANDLE *EnterOn(const char *entry, HANDLE handle, const char *kinds,
     return known && found->second.open ? &found->second : NULL;
 }
 
+static FAKE_HANDLE *OpenPrinterHandle(HANDLE handle)
+{
+    auto found = Fake.handles.find((uintptr_t)handle);
+    return found != Fake.handles.end() && found->second.kind == 'P' && found->second.open ? &found->second : NULL;
+}
+
 static FAKE_JOB *JobOf(FAKE_HANDLE *handle)
 {
     return handle->job >= 0 ? &Fake.jobs[handle->job] : NULL;
@@ -133,11 +139,6 @@ static FAKE_PRINTER *FindPrinter(const std::string &name)
         if (printer.name == name)
             return &printer;
     return NULL;
-}
-
-static bool PrinterExists(const std::string &name)
-{
-    return FindPrinter(name) != NULL;
 }
 
 /* The spooler's two-call protocol: entries first, their texts after them,
@@ -196,33 +197,20 @@ static BOOL WINAPI FakeEnumPrintersA(DWORD flags, LPSTR, DWORD level, LPBYTE buf
                      items, buffer, size, needed, returned);
 }
 
-static const FAKE_DRIVER *FindDriver(const std::string &name)
-{
-    for (const FAKE_DRIVER &driver : Fake.drivers)
-        if (driver.name == name)
-            return &driver;
-    return NULL;
-}
-
-/* Levels 1, 3 and 8 of the drivers given; level 8 only where the spooler
-   has it. The dependent files go as a list of texts, each NUL-ended, the
-   list ended by one more NUL. */
-static BOOL EnumerateDrivers(const char *entry, DWORD level, const std::vector<const FAKE_DRIVER *> &drivers,
+/* Levels 1, 3 and 8 of the drivers given (a spooler without level 8: a
+   fault of ERROR_INVALID_LEVEL). The dependent files go as a list of
+   texts, each NUL-ended, the list ended by one more NUL. */
+static BOOL EnumerateDrivers(const char *entry, DWORD level, const std::vector<FAKE_DRIVER> &drivers,
                              LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned)
 {
     std::vector<std::vector<std::string>> items;
-    for (const FAKE_DRIVER *driver : drivers) {
+    for (const FAKE_DRIVER &driver : drivers) {
         std::string files;
-        for (const std::string &file : driver->dependentFiles)
+        for (const std::string &file : driver.dependentFiles)
             files += file + std::string(1, '\0');
-        items.push_back(level == 1 ? std::vector<std::string>{driver->name} : std::vector<std::string>{driver->name, files});
+        items.push_back(level == 1 ? std::vector<std::string>{driver.name} : std::vector<std::string>{driver.name, files});
     }
     std::string name = std::string(entry) + " " + std::to_string(level);
-    if (level == 8 && !Fake.level8) {
-        Enter(name.c_str(), buffer ? "fill" : "probe");
-        *needed = *returned = 0;
-        return Fail(ERROR_INVALID_LEVEL);
-    }
     size_t entrySize = level == 1 ? sizeof(DRIVER_INFO_1A) : level == 3 ? sizeof(DRIVER_INFO_3A) : sizeof(DRIVER_INFO_8A);
     std::vector<size_t> offsets = {offsetof(DRIVER_INFO_1A, pName)};
     if (level != 1)
@@ -230,17 +218,14 @@ static BOOL EnumerateDrivers(const char *entry, DWORD level, const std::vector<c
     BOOL filled = Enumerate(name.c_str(), level == 1 || level == 3 || level == 8, entrySize, offsets, items, buffer,
                             size, needed, returned);
     for (size_t i = 0; filled && level == 8 && i < drivers.size(); ++i)
-        ((DRIVER_INFO_8A *)(buffer + i * entrySize))->dwPrinterDriverAttributes = drivers[i]->attributes;
+        ((DRIVER_INFO_8A *)(buffer + i * entrySize))->dwPrinterDriverAttributes = drivers[i].attributes;
     return filled;
 }
 
 static BOOL WINAPI FakeEnumPrinterDriversA(LPSTR, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                                            LPDWORD returned)
 {
-    std::vector<const FAKE_DRIVER *> drivers;
-    for (const FAKE_DRIVER &driver : Fake.drivers)
-        drivers.push_back(&driver);
-    return EnumerateDrivers("EnumPrinterDriversA", level, drivers, buffer, size, needed, returned);
+    return EnumerateDrivers("EnumPrinterDriversA", level, Fake.drivers, buffer, size, needed, returned);
 }
 
 static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
@@ -253,16 +238,16 @@ static HANDLE WINAPI FakeAddPrinterA(LPSTR server, DWORD level, LPBYTE buffer)
                (datatype == "RAW" || datatype == "XPS_PASS"), "AddPrinterA " + name + " not a local printer of raw bytes");
     if (Fails(fault))
         return Fail(fault->value), (HANDLE)NULL;
-    FakeExpect(!PrinterExists(name), "AddPrinterA over the existing printer " + name);
-    if (PrinterExists(name))
+    FakeExpect(!FindPrinter(name), "AddPrinterA over the existing printer " + name);
+    if (FindPrinter(name))
         return Fail(ERROR_PRINTER_ALREADY_EXISTS), (HANDLE)NULL;
-    Fake.printers.push_back({name, port, false, info.pDriverName ? info.pDriverName : "", datatype});
+    Fake.printers.push_back({name, port, false, datatype});
     HANDLE printer = NewHandle('P', name, -1);
     Fake.handles[(uintptr_t)printer].added = true;
     return printer;
 }
 
-/* No name opens the print server, whose administration may be refused. */
+/* No name opens the print server, for its administration. */
 static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSA defaults)
 {
     FAKE_FAULT *fault = Enter("OpenPrinterA", name ? name : "(server)");
@@ -270,33 +255,20 @@ static BOOL WINAPI FakeOpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAU
         return Fail(fault->value);
     if (name == NULL) {
         FakeExpect(defaults && defaults->DesiredAccess == SERVER_ACCESS_ADMINISTER, "the server opened for another use");
-        if (Fake.serverRefused)
-            return Fail(ERROR_ACCESS_DENIED);
-    } else if (Fake.refusals.count(name)) {
-        return Fail(Fake.refusals[name]);
-    } else if (!PrinterExists(name)) {
+    } else if (!FindPrinter(name)) {
         return Fail(ERROR_INVALID_PRINTER_NAME);
     }
     *handle = NewHandle('P', name ? name : "(server)", -1);
     return TRUE;
 }
 
-/* The printer's own driver; without one of its own, the first installed. */
+/* Every printer's driver is the first installed one. */
 static BOOL WINAPI FakeGetPrinterDriverA(HANDLE handle, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed)
 {
-    auto found = Fake.handles.find((uintptr_t)handle);
-    bool open = found != Fake.handles.end() && found->second.kind == 'P' && found->second.open;
-    FakeExpect(open, "GetPrinterDriverA on a printer not open");
-    FAKE_PRINTER *known = open ? FindPrinter(found->second.name) : NULL;
-    std::string name = known && !known->driver.empty() ? known->driver : Fake.drivers.empty() ? "" : Fake.drivers[0].name;
-    const FAKE_DRIVER *driver = FindDriver(name);
-    if (!open || driver == NULL) {
-        *needed = 0;
-        Enter(("GetPrinterDriverA " + std::to_string(level)).c_str(), buffer ? "fill" : "probe");
-        return Fail(open ? ERROR_UNKNOWN_PRINTER_DRIVER : ERROR_INVALID_HANDLE);
-    }
+    FakeExpect(OpenPrinterHandle(handle) && !Fake.drivers.empty(), "GetPrinterDriverA without an open printer's driver");
+    std::vector<FAKE_DRIVER> first(Fake.drivers.begin(), Fake.drivers.begin() + std::min<size_t>(Fake.drivers.size(), 1));
     DWORD returned;
-    return EnumerateDrivers("GetPrinterDriverA", level, {driver}, buffer, size, needed, &returned);
+    return EnumerateDrivers("GetPrinterDriverA", level, first, buffer, size, needed, &returned);
 }
 
 static DWORD WINAPI FakeStartDocPrinterA(HANDLE handle, DWORD level, LPBYTE buffer)
@@ -377,8 +349,7 @@ static BOOL WINAPI FakeClosePrinter(HANDLE h) { return PrinterStep(STEP_CLOSE, "
    asks, and before it is deleted. */
 static BOOL WINAPI FakeGetJobA(HANDLE handle, DWORD id, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed)
 {
-    auto found = Fake.handles.find((uintptr_t)handle);
-    FAKE_HANDLE *printer = found != Fake.handles.end() && found->second.open ? &found->second : NULL;
+    FAKE_HANDLE *printer = OpenPrinterHandle(handle);
     FAKE_JOB *job = printer && printer->job >= 0 && (DWORD)printer->job + 1 == id ? JobOf(printer) : NULL;
     FakeExpect(job && job->ended && !printer->deleted && level == 1, "GetJobA not on the printer that ended the job");
     if (job != NULL && buffer == NULL)
@@ -391,12 +362,10 @@ static BOOL WINAPI FakeGetJobA(HANDLE handle, DWORD id, DWORD level, LPBYTE buff
         return Fail(state ? state->error : ERROR_INVALID_PARAMETER);
     }
     DWORD returned;
-    BOOL filled = Enumerate("GetJobA", true, sizeof(JOB_INFO_1A), {offsetof(JOB_INFO_1A, pPrinterName),
-                            offsetof(JOB_INFO_1A, pDocument), offsetof(JOB_INFO_1A, pStatus)},
-                            {{printer->name, job->document, state->text}}, buffer, size, needed, &returned);
+    BOOL filled = Enumerate("GetJobA", true, sizeof(JOB_INFO_1A), {offsetof(JOB_INFO_1A, pStatus)}, {{state->text}},
+                            buffer, size, needed, &returned);
     if (filled && buffer != NULL) {
         JOB_INFO_1A *info = (JOB_INFO_1A *)buffer;
-        info->JobId = id;
         info->Status = state->status;
         info->TotalPages = state->pages;
         info->PagesPrinted = state->printed;
@@ -511,10 +480,10 @@ static BOOL WINAPI FakeCloseHandle(HANDLE handle)
     return Fails(fault) ? Fail(fault->value) : TRUE;
 }
 
-static int WINAPI FakeMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+static int WINAPI FakeMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT)
 {
     Enter("MessageBoxA", std::string(caption) + ": " + text);
-    Fake.boxes.push_back({owner, text, caption, style});
+    Fake.boxes.push_back(std::string(caption) + ": " + text);
     return IDOK;
 }
 

@@ -20,7 +20,8 @@
      claims more than is true: a read or write more bytes than moved, an
      enumeration more bytes needed and more entries than it stored, a file
      a larger size. An entry may be narrowed by the log's words
-     ("EnumPrintersA local" is the local printers' list).
+     ("EnumPrintersA local" is the local printers' list; a spooler without
+     driver level 8 fails "EnumPrinterDriversA 8" with ERROR_INVALID_LEVEL).
 
    InstallFakeSystem() binds the Sys entries of the spooler, files,
    devices, time and MessageBoxA to the fake and empties the model; the
@@ -39,18 +40,11 @@
 #include <vector>
 
 struct FAKE_PORT { std::string name, description = "Local Port", monitor = "Local Monitor"; };
-/* A printer's driver is the first installed one unless it names its own;
-   an added printer keeps the data type it was added with. */
-struct FAKE_PRINTER { std::string name, port; bool connection; std::string driver = "", datatype = ""; };
+/* Every printer's driver is the first installed one; an added printer
+   keeps the data type it was added with. */
+struct FAKE_PRINTER { std::string name, port; bool connection; std::string datatype = ""; };
 /* Level 8's attributes and the dependent files of levels 3 and 8. */
-struct FAKE_DRIVER {
-    std::string name;
-    DWORD attributes = 0;
-    std::vector<std::string> dependentFiles = {};
-    FAKE_DRIVER(const char *text) : name(text) {}
-    FAKE_DRIVER(const std::string &text, DWORD attributes = 0, std::vector<std::string> files = {})
-        : name(text), attributes(attributes), dependentFiles(files) {}
-};
+struct FAKE_DRIVER { std::string name; DWORD attributes = 0; std::vector<std::string> dependentFiles = {}; };
 /* What GetJobA answers of an ended job at one look: its status bits and
    text, or a failure with error. */
 struct FAKE_LOOK { DWORD status; std::string text = ""; DWORD error = 0; DWORD pages = 0, printed = 0; };
@@ -91,25 +85,20 @@ struct FAKE_HANDLE {
     bool inDocument, inPage, added, deleted;
 };
 
-struct FAKE_BOX { HWND owner; std::string text, caption; UINT style; };
-
 struct FAKE_SYSTEM {
     std::vector<FAKE_PORT> ports;
     std::vector<FAKE_PRINTER> printers;
     std::vector<FAKE_DRIVER> drivers;
-    bool level8 = true;                     /* the spooler answers driver level 8 (Vista on) */
-    bool serverRefused = false;             /* the print server refuses its administration */
     std::vector<FAKE_LOOK> looks;           /* GetJobA's answers, look by look; the last repeats; none: gone */
     std::map<std::string, uint64_t> files;
     std::set<std::string> devices;
-    std::map<std::string, DWORD> refusals;  /* OpenPrinterA fails by name */
     std::vector<FAKE_FAULT> faults;
 
     std::vector<std::string> log;
     std::vector<FAKE_JOB> jobs;
     std::map<uintptr_t, FAKE_HANDLE> handles;
     std::vector<std::string> problems;
-    std::vector<FAKE_BOX> boxes;
+    std::vector<std::string> boxes;         /* "caption: text" of each MessageBoxA */
     DWORD clock = 0;                        /* GetTickCount, moved on by Sleep alone */
 };
 

@@ -1,5 +1,6 @@
 /* What needs a real control inside the test process: the refresh's
-   reconcile of a real list view, and the path read from a real edit. (That
+   reconcile of a real list view, the path read from a real edit, and the
+   main window's cursor during a run. (That
    the refresh reaches the list from the run's worker is proven end to end
    by every run; how fast, by bench/run's port_refresh. The status bar's
    texts are checked end to end; that each reaches the bar once, which is
@@ -36,15 +37,6 @@ std::vector<std::string> Items(void)
     }
     return items;
 }
-
-struct REFRESH_ROW {
-    const char *what;
-    std::vector<FAKE_PORT> before;
-    std::vector<int> ticked;
-    std::vector<FAKE_PORT> after;
-    std::vector<std::string> items;     /* the list after the refresh */
-    std::vector<std::string> boxes;     /* for ticked ports that vanished, in list order */
-};
 
 struct PATH_ROW {
     std::string text;
@@ -107,40 +99,47 @@ std::string PathOf(size_t length, const std::string &end = "")
     return "C:\\" + std::string(length - 3 - end.size(), 'a') + end;
 }
 
+/* The run starts, its worker held. */
+uintptr_t __cdecl HoldWorker(THREAD_START_PROC, unsigned, void *)
+{
+    return 1;
+}
+
+/* The cursor once the system has asked the window for it with the mouse
+   at this point, starting from one the window would never set. */
+HCURSOR CursorAt(HWND window, POINT at)
+{
+    SetCursorPos(at.x, at.y);
+    SetCursor(LoadCursorA(NULL, IDC_CROSS));
+    LPARAM hit = MAKELPARAM(IsWindowEnabled(window) ? HTCLIENT : HTERROR, WM_MOUSEMOVE);
+    SendMessageA(window, WM_SETCURSOR, (WPARAM)window, hit);
+    return GetCursor();
+}
+
 } // namespace
 
-TEST(PortList, RefreshReconcilesTheList)
+/* Ports listed in another order refill the list in row order, each
+   survivor keeping its tick and a new one unticked; a ticked port gone is
+   reported by its name. A double click on the empty area ticks nothing.
+   (Ports gone with the order kept: end to end.) */
+TEST(PortList, RefreshKeepsTheTicksOfReorderedPorts)
 {
-    REFRESH_ROW rows[] = {
-        {"a ticked port that vanished is reported by its name, never as a format, and removed; an unticked one "
-         "silently", {{"LPT1:"}, {"LPT%s%d:"}, {"LPT3:"}, {"LPT4:"}}, {1, 3}, {{"LPT1:"}, {"LPT4:"}},
-         {"LPT1:", "*LPT4:"}, {"Port Error: Selected Port LPT%s%d: is no longer valid!"}},
-        {"another order refills the list in row order, each survivor keeping its tick",
-         {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {0, 2}, {{"LPT3:"}, {"LPT2:"}, {"LPT1:"}, {"LPT4:"}},
-         {"*LPT3:", "LPT2:", "*LPT1:", "LPT4:"}, {}},
-        {"another order with a ticked port gone", {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}}, {1, 2}, {{"LPT3:"}, {"LPT1:"}},
-         {"*LPT3:", "LPT1:"}, {"Port Error: Selected Port LPT2: is no longer valid!"}},
-    };
-    for (const REFRESH_ROW &row : rows) {
-        InstallFakeSystem();
-        Fake.ports = row.before;
-        HWND list, main = MakeWindow(WC_LISTVIEWA, LVS_REPORT, IDC_PORTLIST, &list);
-        ASSERT_TRUE(InitPortList(main)) << row.what;
-        for (int tick : row.ticked)
-            SetPortCheckState(tick, PORT_CHECKED);
-        Fake.ports = row.after;
-        RebuildPortTable();
-        EXPECT_EQ(Items(), row.items) << row.what;
-        std::vector<std::string> boxes;
-        for (const FAKE_BOX &box : Fake.boxes)
-            boxes.push_back(box.caption + ": " + box.text + (box.owner ? " (owned)" : ""));
-        EXPECT_EQ(boxes, row.boxes) << row.what;
-        TogglePortCheck(-1);    /* a double click on the empty area */
-        EXPECT_EQ(Items(), row.items) << row.what;
-        EXPECT_EQ(FakeDefects(), std::vector<std::string>()) << row.what;
-        ResetSystemCalls();
-        DestroyWindow(main);
-    }
+    InstallFakeSystem();
+    Fake.ports = {{"LPT1:"}, {"LPT2:"}, {"LPT3:"}};
+    HWND list, main = MakeWindow(WC_LISTVIEWA, LVS_REPORT, IDC_PORTLIST, &list);
+    ASSERT_TRUE(InitPortList(main));
+    SetPortCheckState(0, PORT_CHECKED);
+    SetPortCheckState(1, PORT_CHECKED);
+    Fake.ports = {{"LPT3:"}, {"LPT1:"}, {"LPT4:"}};
+    RebuildPortTable();
+    const std::vector<std::string> items = {"LPT3:", "*LPT1:", "LPT4:"};
+    EXPECT_EQ(items, Items());
+    EXPECT_EQ(std::vector<std::string>{"Port Error: Selected Port LPT2: is no longer valid!"}, Fake.boxes);
+    TogglePortCheck(-1);
+    EXPECT_EQ(items, Items());
+    EXPECT_EQ(FakeDefects(), std::vector<std::string>());
+    ResetSystemCalls();
+    DestroyWindow(main);
 }
 
 TEST(InputPath, ReadWholeOrRefused)
@@ -163,4 +162,36 @@ TEST(InputPathDoubleByte, ReadWholeOrRefused)
     char path[] = "C:\\dir\\\x83\x5C.prn";
     TruncateAtLastBackslash(path);
     EXPECT_STREQ(path, "C:\\dir");
+}
+
+/* The system asks the window's own thread for the cursor (WM_SETCURSOR),
+   so one set by the worker is never seen. Over the client area: the wait
+   cursor from "Go" on, at once, and the class's arrow once the run gives
+   the window back; elsewhere the system's own. */
+TEST(MainWindow, ShowsTheWaitCursorDuringARun)
+{
+    InstallFakeSystem();
+    Sys._beginthread = HoldWorker;
+    const HCURSOR wait = LoadCursorA(NULL, IDC_WAIT), arrow = LoadCursorA(NULL, IDC_ARROW);
+    HWND control, window = MakeWindow("STATIC", 0, 0, &control);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)MainWndProc);
+    POINT client = {200, 150}, outside = {600, 500};
+    ClientToScreen(window, &client);
+    ASSERT_TRUE(SetCursorPos(client.x, client.y));
+
+    SendMessageA(window, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(SendRunActive) << "no run started";
+    EXPECT_EQ(wait, GetCursor()) << "not at once";
+    EXPECT_EQ(wait, CursorAt(window, client));
+    EXPECT_NE(wait, CursorAt(window, outside)) << "the wait cursor beyond the client area";
+
+    SetCursorPos(client.x, client.y);
+    InterlockedExchange(&SendRunActive, FALSE);     /* as the worker ends a run */
+    EnableMainControls(window, TRUE);
+    EXPECT_EQ(arrow, GetCursor()) << "not at once";
+    EXPECT_EQ(arrow, CursorAt(window, client));
+
+    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)DefWindowProcA);
+    DestroyWindow(window);
+    ResetSystemCalls();
 }
