@@ -359,6 +359,58 @@ TEST_F(Both, TheTickedPortsGetALargeFileOnceWhileCloseRequestsWait)
     FillSinks({"LPT1:"}, None);
 }
 
+/* Today's queues may have an XPS-based driver, which passes a job of data
+   type XPS_PASS on unchanged and swallows a RAW one. The bed's own driver
+   is XPS-based by its dependent files and comes first among the installed
+   ones; the queue vantrel_xps is pointed at it, and the bed's print
+   processor takes winprint's place (Wine's takes RAW only), recording each
+   job's data type. The list says which goes where; the XPS queue and a
+   temporary printer get XPS_PASS, the raw queue RAW, in both front ends,
+   and every far end the exact bytes. */
+TEST_F(Spool, XpsBasedDriversGetXpsPassAndOthersRaw)
+{
+    const bool x64 = sizeof(void *) == 8;
+    static const std::string print = "System\\CurrentControlSet\\Control\\Print\\",
+        environment = print + "Environments\\" + (x64 ? "Windows x64" : "Windows NT x86"),
+        driver = environment + "\\Drivers\\Version-3\\Vantrel XPS", queue = print + "Printers\\vantrel_xps",
+        processor = environment + "\\Print Processors\\winprint";
+    const std::string log = "C:\\windows\\temp\\vantrel-datatypes.txt";
+    ASSERT_EQ(0u, Send({"--list"}).exitCode) << "Wine makes its printers from the CUPS queues at a start";
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, driver.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL));
+    undos.push_back([] { RegDeleteKeyA(HKEY_LOCAL_MACHINE, driver.c_str()); });
+    static const char files[] = "C:\\drivers\\filter.dll\0C:\\drivers\\PipelineConfig.xml\0";
+    RegSetValueExA(key, "Dependent Files", 0, REG_MULTI_SZ, (const BYTE *)files, sizeof files);
+    RegCloseKey(key);
+    ASSERT_NO_FATAL_FAILURE(Changed({HKEY_LOCAL_MACHINE, queue.c_str()}, "Printer Driver", "Vantrel XPS"));
+    ASSERT_NO_FATAL_FAILURE(PortAdded("CUPS:vantrel_xps"));
+    std::string dll = std::string("C:\\windows\\system32\\spool\\prtprocs\\") + (x64 ? "x64" : "w32x86") + "\\vantrelpp.dll";
+    ASSERT_TRUE(CopyFileA(WindowsPath(getenv("VANTREL_PRINT_PROCESSOR")).c_str(), dll.c_str(), FALSE));
+    ASSERT_NO_FATAL_FAILURE(Changed({HKEY_LOCAL_MACHINE, processor.c_str()}, "Driver", "vantrelpp.dll"));
+    DeleteFileA(log.c_str());
+
+    std::vector<std::string> listed = {QueuePort() + "\tqueue\tvantrel_raw\tRAW", "CUPS:vantrel_xps\tqueue\tvantrel_xps\tXPS_PASS"};
+    for (const char *port : {"LPT1:", "LPT2:", "LPT3:"})
+        listed.push_back(port + std::string("\ttemporary\tVantrel XPS\tXPS_PASS"));
+    EXPECT_EQ(listed, Send({"--list"}).out);
+    BED_FILE file = MakeBedFile(folder + "/firmware.bin", Chunk + 1);
+    int raw = CountListenerJobs("raw"), xps = CountListenerJobs("xps");
+    std::vector<std::string> ports = {QueuePort(), "CUPS:vantrel_xps", "LPT1:"};
+    ASSERT_NO_FATAL_FAILURE(FillSinks(None, {"LPT1:"}));
+    ASSERT_NO_FATAL_FAILURE(Start(file.path, ports));
+    Go(ports, None);
+    ExpectSinks(file.fingerprint, {"LPT1:"}, None);
+    ASSERT_NO_FATAL_FAILURE(FillSinks(None, {"LPT1:"}));
+    EXPECT_EQ(0u, Send({file.path, QueuePort(), "CUPS:vantrel_xps", "LPT1:"}).exitCode);
+    ExpectSinks(file.fingerprint, {"LPT1:"}, None);
+    for (int run = 1; run <= 2; ++run) {
+        EXPECT_EQ(file.fingerprint, ListenerJob(raw + run, RUN_DEADLINE, "raw")) << run;
+        EXPECT_EQ(file.fingerprint, ListenerJob(xps + run, RUN_DEADLINE, "xps")) << run;
+    }
+    const std::string datatypes = "vantrel_raw\tRAW\nvantrel_xps\tXPS_PASS\nTemporary Printer_1\tXPS_PASS\n";
+    EXPECT_EQ(datatypes + datatypes, ReadBedFile(log));
+}
+
 /* The file is cut from the Unix side (Windows opens honour the program's
    share mode 0) once the first chunks have gone. The run hands every
    change of its percentage to the window's thread and waits until that
