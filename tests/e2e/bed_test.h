@@ -60,7 +60,7 @@ protected:
                      const std::function<void(const PROCESS_INFORMATION &)> &whileRunning = nullptr)
     {
         CONSOLE_RUN run;
-        EXPECT_TRUE(RunConsole(console, arguments, &run, whileRunning)) << "did not end within " << RUN_DEADLINE << " ms";
+        EXPECT_TRUE(RunConsole(console, arguments, &run, whileRunning)) << "did not start, or end within " << RUN_DEADLINE << " ms";
         return run;
     }
 

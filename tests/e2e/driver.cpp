@@ -7,15 +7,22 @@
 #include <stdio.h>
 #include <algorithm>
 
+/* Seen on loaded machines: a start refused just after the bed's profile
+   switch. A program that cannot start at all still fails, and says why. */
+static bool StartRetried(const std::string &line, PROCESS_INFORMATION *process, HANDLE in = NULL,
+                         HANDLE out = NULL, HANDLE err = NULL)
+{
+    if (WaitUntil(START_DEADLINE, [&] { return StartProcess(line, process, in, out, err); }))
+        return true;
+    fprintf(stderr, "CreateProcessA(%s) failed with error %lu\n", line.c_str(), GetLastError());
+    return false;
+}
+
 bool StartApp(const std::string &exe, APP *app, bool waitForWindow)
 {
     *app = APP{};
-    /* Seen once on a loaded machine: a start refused just after the bed's
-       profile switch. A program that cannot start at all still fails. */
-    if (!WaitUntil(START_DEADLINE, [&] { return StartProcess("\"" + exe + "\"", &app->process); })) {
-        fprintf(stderr, "StartApp: CreateProcessA(%s) failed with error %lu\n", exe.c_str(), GetLastError());
+    if (!StartRetried("\"" + exe + "\"", &app->process))
         return false;
-    }
     return !waitForWindow ||
            WaitUntil(START_DEADLINE, [&] { return (app->mainWindow = FindAppWindow(*app, "FirmwareUpdate")) != NULL; });
 }
@@ -242,20 +249,27 @@ bool RunConsole(const std::string &exe, const std::vector<std::string> &argument
         line += " " + QuoteArgument(argument);
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
     std::string outPath = BedPath("console-out.txt"), errPath = BedPath("console-err.txt");
-    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
-    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
-    HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL);
+    /* Wine's console host for the last run inherits the files too, and may
+       hold them a moment longer than its program on a slow machine. */
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS, 0, NULL);
+    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS, 0, NULL);
+    HANDLE in = CreateFileA("NUL", GENERIC_READ, share, &inherit, OPEN_EXISTING, 0, NULL);
     APP app = {};
-    bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE && StartProcess(line, &app.process, in, out, err);
+    bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE && StartRetried(line, &app.process, in, out, err);
+    DWORD error = GetLastError();
     for (HANDLE handle : {out, err, in})
         if (handle != INVALID_HANDLE_VALUE)
             CloseHandle(handle);
-    if (!started)
+    if (!started) {
+        run->err = "not started: error " + std::to_string(error);
         return false;
+    }
     if (whileRunning)
         whileRunning(app.process);
-    bool ended = WaitForSingleObject(app.process.hProcess, RUN_DEADLINE) == WAIT_OBJECT_0 &&
-                 GetExitCodeProcess(app.process.hProcess, &run->exitCode);
+    DWORD waited = WaitForSingleObject(app.process.hProcess, RUN_DEADLINE);
+    bool ended = waited == WAIT_OBJECT_0 && GetExitCodeProcess(app.process.hProcess, &run->exitCode);
+    error = GetLastError();
     EndApp(&app);
     std::string text = ReadBedFile(outPath);
     for (size_t start = 0, end; start < text.size(); start = end + 1) {
@@ -263,5 +277,7 @@ bool RunConsole(const std::string &exe, const std::vector<std::string> &argument
         run->out.push_back(text.substr(start, end - start));
     }
     run->err = ReadBedFile(errPath);
+    if (!ended)
+        run->err += "(not ended: wait " + std::to_string(waited) + ", error " + std::to_string(error) + ")";
     return ended;
 }
