@@ -31,18 +31,17 @@ struct DRIVER_INFO_8_HEAD {
 #define PRINTER_DRIVER_XPS      0x00000002
 #define PIPELINE_CONFIG_FILE    "pipelineconfig.xml"
 
-/* Both levels begin as DRIVER_INFO_3A; these are the texts read. */
+/* The texts read: level 1's name; levels 3 and 8, which begin as
+   DRIVER_INFO_3A, the name and the dependent files. */
+static const size_t NameText[] = {offsetof(DRIVER_INFO_1A, pName)};
 static const size_t DriverTexts[] = {offsetof(DRIVER_INFO_3A, pName), offsetof(DRIVER_INFO_3A, pDependentFiles)};
 
 static size_t DriverEntrySize(DWORD level)
 {
-    return level == 8 ? sizeof(DRIVER_INFO_8_HEAD) : sizeof(DRIVER_INFO_3A);
+    return level == 8 ? sizeof(DRIVER_INFO_8_HEAD) : level == 3 ? sizeof(DRIVER_INFO_3A) : sizeof(DRIVER_INFO_1A);
 }
 
-/* One level of information: of the printer's own driver, or without a
-   printer, of every installed driver. NULL when the spooler cannot give
-   it or answers what cannot be true; the caller frees it. */
-static BYTE *ReadDriverInfo(HANDLE printer, DWORD level, DWORD *size, DWORD *count)
+BYTE *ReadDriverInfo(HANDLE printer, DWORD level, DWORD *size, DWORD *count)
 {
     DWORD needed = 0;
     *count = 1;
@@ -57,7 +56,8 @@ static BYTE *ReadDriverInfo(HANDLE printer, DWORD level, DWORD *size, DWORD *cou
     BOOL filled = info != NULL &&
                   (printer != NULL ? Sys.GetPrinterDriverA(printer, NULL, level, info, *size, &needed)
                                    : Sys.EnumPrinterDriversA(NULL, NULL, level, info, *size, &needed, count));
-    if (filled && IsListInBuffer(info, *size, *count, DriverEntrySize(level), DriverTexts, 2))
+    if (filled && IsListInBuffer(info, *size, *count, DriverEntrySize(level), level == 1 ? NameText : DriverTexts,
+                                 level == 1 ? 1 : 2))
         return info;
     free(info);
     return NULL;

@@ -12,6 +12,10 @@
    driver's filters and never print (datatype.cpp). */
 extern char RawDatatype[];
 extern char XpsPassDatatype[];
+/* Levels 1, 3 or 8 of driver information: of the printer's own driver,
+   or without a printer, of every installed driver. NULL when the spooler
+   cannot give it or answers what cannot be true; the caller frees it. */
+BYTE *ReadDriverInfo(HANDLE printer, DWORD level, DWORD *size, DWORD *count);
 /* The data type a queue's jobs carry, by its open handle, or by its
    driver's name for a temporary printer not yet added. */
 char *GetPrinterDatatype(HANDLE printer);

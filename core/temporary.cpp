@@ -3,10 +3,8 @@
    print processor winprint and the data type that driver's jobs carry.
    The road that sends through it deletes it (transfer.cpp). */
 #include "rawjob.h"
-#include "spoolerlist.h"
 #include "syscalls.h"
 
-#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -58,20 +56,12 @@ static HANDLE AddPrinterUnderFreeName(char *driverName, const char *portName, ch
 }
 
 /* The installed drivers, the first of which a temporary printer uses;
-   NULL when there is none or the list cannot be read. The caller frees it.
-   A size past 2 GiB is no list anyone could hold. */
+   NULL when there is none or the list cannot be read. The caller frees it. */
 static DRIVER_INFO_1A *EnumPrinterDrivers(void)
 {
-    static const size_t NameText[] = {offsetof(DRIVER_INFO_1A, pName)};
-    DWORD needed = 0;
-    DWORD count = 0;
-    Sys.EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &count);
-    if (needed == 0 || needed > 0x7FFFFFFF)
-        return NULL;
-    DWORD size = needed;
-    BYTE *drivers = (BYTE *)malloc(size);
-    if (drivers != NULL && Sys.EnumPrinterDriversA(NULL, NULL, 1, drivers, size, &needed, &count) && count > 0 &&
-        IsListInBuffer(drivers, size, count, sizeof(DRIVER_INFO_1A), NameText, 1))
+    DWORD size, count;
+    BYTE *drivers = ReadDriverInfo(NULL, 1, &size, &count);
+    if (drivers != NULL && count > 0)
         return (DRIVER_INFO_1A *)drivers;
     free(drivers);
     return NULL;
